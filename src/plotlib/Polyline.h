@@ -6,6 +6,11 @@
 // A drawing is a plain value owned by whoever holds it (the preview canvas,
 // a plot run, the combine dialog). It is not thread-safe; one thread uses a
 // drawing at a time.
+//
+// Coordinates stay within int32: every transform (Rotate, Mirror, Offset,
+// Scale, AlignZero) saturates at the range's edge instead of wrapping.
+// Point and polyline indices out of range are ignored (InsertPoint clamps
+// the index: before the start prepends, past the end appends).
 #pragma once
 
 #include <atomic>
@@ -40,8 +45,10 @@ public:
     void SetPenNo(int pen) { m_pen = pen; }
     void Destroy() { m_points.clear(); }
 
-    // Draws the polyline into the current OpenGL context as a line strip, in
-    // its pen's colour (highlighted when selected).
+    // Draws the polyline into the current OpenGL context as a line strip (a
+    // single point as a GL point), in its pen's colour (PenColour.h, pens of
+    // GetPlotter()); a selected polyline (m_selected) is drawn wider in the
+    // selection colour. GUI thread, with a current GL context.
     void Draw() const;
 
     // Breaks this polyline into pieces for pattern cutting; the pieces are
@@ -71,7 +78,9 @@ public:
     // plot file leaves an empty drawing and an error saying why.
     Status Load(const std::string& path);
 
-    void Rotate(double degrees);       // about the origin, counter-clockwise
+    // About the origin, counter-clockwise. Multiples of 90 degrees are exact
+    // ((x, y) -> (-y, x) for 90); other angles round half away from zero.
+    void Rotate(double degrees);
     void Mirror();                     // x -> -x (mirror on the vertical axis)
     void AlignZero();                  // minimum corner to (0, 0)
     void Offset(int dx, int dy);
@@ -82,21 +91,39 @@ public:
     // as 0 (max equal to min) and answers false.
     bool GetBoundRect(int& minX, int& minY, int& maxX, int& maxY) const;
 
-    // Indices of the polylines with at least one segment (or point) inside or
-    // crossing the world rectangle; corners in any order.
+    // Fills `indices` (cleared first, ascending) with the polylines that have
+    // at least one segment inside or crossing the world rectangle, edges
+    // included, or whose single point lies in it; a segment that crosses the
+    // rectangle counts even when none of its vertices is inside. Corners in
+    // any order; a rectangle of no width or height selects what passes
+    // through it. Polylines without points are never selected.
     void Select(double x1, double y1, double x2, double y2, std::vector<int>& indices) const;
 
-    // Block count of the drawing plotted in bands of `widthUnits` across Y,
-    // each band cut into blocks of `blockUnits` along X (see the
-    // implementation's header comment for the exact rule). Sets `bands` and
-    // `blocksPerBand`, and w, h to the extents in units.
+    // Block count of the drawing plotted in bands across Y, each band in
+    // blocks along X. With the extents w = maxX - minX and h = maxY - minY
+    // (GetBoundRect):
+    //     bands         = ceil(h / widthUnits), at least 1; 1 if widthUnits <= 0
+    //     blocksPerBand = ceil(w / blockUnits), at least 1; 1 if blockUnits <= 0
+    //     result        = bands x blocksPerBand
+    // Blocks are numbered band by band: block k is block k % blocksPerBand of
+    // band k / blocksPerBand (band 0 at the lowest Y, block 0 at the lowest
+    // X). An extent that is an exact multiple ends on the last boundary and
+    // needs no extra band or block; a drawing of extent 0 (one point, a line
+    // along one axis) has one. An empty drawing (no points) answers 0 with
+    // bands, blocksPerBand, w and h all 0. Values beyond the int range are
+    // clamped to INT_MAX.
     int CalcuBlocks(int widthUnits, int blockUnits, int& bands, int& blocksPerBand,
                     int& w, int& h) const;
 
-    // Draws every polyline into the current OpenGL context.
+    // Draws every polyline into the current OpenGL context in its pen
+    // colour, with vertex arrays (fast enough for millions of points and
+    // fit for a display list). Selection marks are ignored here: the canvas
+    // draws selected polylines on top with CPolylineI::Draw, so a compiled
+    // list stays valid while the selection changes. GUI thread.
     void Draw() const;
-    // Writes every polyline into a plot file being written; stops early
-    // (returning false) when `abort` becomes true.
+    // Writes every polyline into a plot file being written
+    // (CPlotter::DrawPolyline). When `abort` becomes true it stops, marks the
+    // plotter aborted (so Close leaves the old file alone) and answers false.
     bool Draw(CPlotter& plotter, const std::atomic<bool>* abort) const;
 
     std::vector<CPolylineI> m_lines;
