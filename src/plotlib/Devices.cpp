@@ -1,20 +1,39 @@
-// Placeholder device list until the device layer lands: one built-in
-// configuration and no devices.
+// The program's device functions: a facade over one CDeviceList, created on
+// first use and kept for the life of the program.
 #include "plotlib/Devices.h"
 
+#include "plotlib/DeviceList.h"
+
 namespace {
-PLOTTERCONFIG g_config;
+
+CDeviceList& List()
+{
+    static CDeviceList list;
+    return list;
 }
 
-void InitDevices() {}
-void GetAllDevices(std::vector<std::string>& names) { names.clear(); }
-std::string GetDefaultDevice() { return std::string(); }
-bool SetDefaultDevice(const std::string&) { return false; }
-PLOTTERCONFIG* GetPlotter() { return &g_config; }
-std::vector<DeviceInfo> GetDeviceInfos() { return {}; }
-bool GetDeviceInfo(const std::string&, DeviceInfo&) { return false; }
-Status SetDeviceInfos(const std::vector<DeviceInfo>&, const std::string&)
+}  // namespace
+
+void InitDevices() { List().Load(); }
+
+void GetAllDevices(std::vector<std::string>& names) { names = List().Names(); }
+
+std::string GetDefaultDevice() { return List().DefaultName(); }
+
+bool SetDefaultDevice(const std::string& name) { return List().SetDefault(name); }
+
+PLOTTERCONFIG* GetPlotter() { return List().CurrentConfig(); }
+
+std::vector<DeviceInfo> GetDeviceInfos() { return List().Devices(); }
+
+bool GetDeviceInfo(const std::string& name, DeviceInfo& device)
 {
-    return Status::Error("no device layer yet");
+    return List().Find(name, device);
 }
-Status ValidateDevice(const DeviceInfo&) { return Status::Ok(); }
+
+Status SetDeviceInfos(const std::vector<DeviceInfo>& devices, const std::string& defaultName)
+{
+    return List().Replace(devices, defaultName);
+}
+
+Status ValidateDevice(const DeviceInfo& device) { return CDeviceList::Validate(device); }

@@ -1,0 +1,105 @@
+#include "plotlib/FileTransport.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "plotlib/AtomicFile.h"
+#include "plotlib/PosixIo.h"
+
+CFileTransport::CFileTransport(std::string path) : m_path(std::move(path)) {}
+
+CFileTransport::~CFileTransport() { Abort(); }
+
+Status CFileTransport::Open(const std::string&)
+{
+    Abort();
+    if (m_path.empty())
+        return Status::Error("no output file set");
+    struct stat st {};
+    const bool exists = ::stat(m_path.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
+        return Status::Error("cannot open " + m_path + ": is a folder");
+    if (exists && !S_ISREG(st.st_mode)) {
+        int fd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            const int err = errno;
+            if (err == ENXIO)
+                return Status::Error("cannot open " + m_path + ": device not connected");
+            return Status::Error("cannot open " + m_path + ": " + ErrnoText(err));
+        }
+        m_fd = fd;
+        return Status::Ok();
+    }
+
+    // A plain file: start the new version with the old content.
+    m_writer = std::make_unique<CAtomicFileWriter>();
+    Status s = m_writer->Open(m_path);
+    if (!s) {
+        m_writer.reset();
+        return s;
+    }
+    if (exists) {
+        std::FILE* in = std::fopen(m_path.c_str(), "rb");
+        if (!in) {
+            const int err = errno;
+            Abort();
+            return Status::Error("cannot read " + m_path + ": " + ErrnoText(err));
+        }
+        char buffer[64 * 1024];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+            m_writer->Write(buffer, n);
+        const bool readError = std::ferror(in) != 0;
+        std::fclose(in);
+        if (readError) {
+            Abort();
+            return Status::Error("cannot read " + m_path + ": read error");
+        }
+    }
+    return Status::Ok();
+}
+
+Status CFileTransport::Write(const char* data, size_t size)
+{
+    if (m_fd >= 0)
+        return WriteAllToFd(m_fd, data, size, m_cancel, m_stallTimeoutMs, m_path);
+    if (!m_writer)
+        return Status::Error(m_path + " is not open");
+    if (Cancelled())
+        return Status::Error("writing to " + m_path + ": cancelled");
+    m_writer->Write(data, size);
+    return Status::Ok();
+}
+
+Status CFileTransport::Finish()
+{
+    if (m_fd >= 0) {
+        Status s = WaitOutputQueueEmpty(m_fd, m_cancel, m_stallTimeoutMs, m_path);
+        if (::close(m_fd) != 0 && s) {
+            const int err = errno;
+            if (err != EINTR)
+                s = Status::Error("cannot finish writing to " + m_path + ": " + ErrnoText(err));
+        }
+        m_fd = -1;
+        return s;
+    }
+    if (!m_writer)
+        return Status::Error(m_path + " is not open");
+    Status s = m_writer->Commit();
+    m_writer.reset();
+    return s;
+}
+
+void CFileTransport::Abort()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (m_writer)
+        m_writer->Abort();
+    m_writer.reset();
+}
