@@ -2,13 +2,14 @@
 
 #include <wx/cshelp.h>
 #include <wx/filename.h>
-#include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/intl.h>
 #include <wx/stdpaths.h>
 #include <wx/translation.h>
 
 #include "app/IniSettings.h"
+#include "mainframe/CommandIds.h"
+#include "mainframe/MainForm.h"
 #include "plotlib/Devices.h"
 
 namespace {
@@ -55,12 +56,9 @@ bool PlotvaneApp::OnInit()
     wxImage::AddHandler(new wxJPEGHandler);
     wxImage::AddHandler(new wxGIFHandler);
 
-    // The main window comes with its own change; until then a plain frame
-    // shows that the program runs.
-    auto* frame = new wxFrame(nullptr, 10000, wxGetTranslation("CMainFrame"), wxPoint(10, 10),
-                              wxSize(1024, 768));
-    ApplyAppFont(frame);
-    frame->Show(true);
+    auto* mainForm = new MainForm(nullptr, cmd::MainWindow, wxGetTranslation("CMainFrame"),
+                                  wxPoint(10, 10), wxSize(1024, 768), MainForm::DefaultStyle());
+    mainForm->Show(true);
     return true;
 }
 

@@ -1,22 +1,30 @@
 // The GUI test runner: starts a real PlotvaneApp (wxEntryStart) on the
-// display that xvfb-run provides, with Setting.ini and the device list in a
-// temporary folder, then runs the GoogleTest suites on the GUI thread.
-// A wx assertion fails the running test instead of opening a dialog.
+// display that xvfb-run provides, with Setting.ini, the device list and a
+// copy of the images in a temporary program folder, then runs the
+// GoogleTest suites on the GUI thread. A wx assertion fails the running
+// test instead of opening a dialog, and so does a modal dialog that no
+// wxTEST_DIALOG expects.
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
+#include <wx/cshelp.h>
+#include <wx/dialog.h>
 #include <wx/init.h>
 #include <wx/image.h>
 #include <wx/log.h>
 
 #include "GuiTestSupport.h"
 #include "app/PlotvaneApp.h"
+#include "mainframe/CommandIds.h"
+#include "mainframe/MainForm.h"
 #include "plotlib/Devices.h"
 #include "plotlib/ProgramDir.h"
 
 wxIMPLEMENT_APP_NO_MAIN(PlotvaneApp);
 
 namespace {
+
+std::string g_programFolder;
 
 void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
                   const wxString& msg)
@@ -26,13 +34,82 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
         << msg.utf8_str();
 }
 
+// The last hook asked: registered first, so every wxTEST_DIALOG hook comes
+// before it. A dialog that reaches it was not expected by any test.
+class UnexpectedDialogGuard : public wxModalDialogHook {
+protected:
+    int Enter(wxDialog* dialog) override
+    {
+        ADD_FAILURE() << "unexpected modal dialog \"" << dialog->GetTitle().utf8_str()
+                      << "\" (answer it with wxTEST_DIALOG)";
+        return wxID_CANCEL;
+    }
+    void Exit(wxDialog*) override {}
+};
+
 } // namespace
+
+std::string GuiProgramFolder() { return g_programFolder; }
+
+MainForm* CreateMainForm()
+{
+    auto* form = new MainForm(nullptr, cmd::MainWindow, wxGetTranslation("CMainFrame"),
+                              wxPoint(10, 10), wxSize(1024, 768), MainForm::DefaultStyle());
+    form->Show(true);
+    PumpUntil([form] { return form->IsShownOnScreen(); });
+    PumpEvents();
+    return form;
+}
+
+void DestroyMainForm(MainForm* form)
+{
+    if (!form)
+        return;
+    form->SimulatePlotJobForTests(false);
+    if (!form->IsBeingDeleted())
+        form->Destroy();
+    PumpEvents();
+}
+
+void SendCommand(wxWindow* top, int id, wxEventType type, int intValue)
+{
+    wxWindow* control = top->FindWindow(id);
+    wxCommandEvent event(type, id);
+    event.SetInt(intValue);
+    event.SetEventObject(control ? control : top);
+    (control ? control : top)->ProcessWindowEvent(event);
+}
+
+void UpdateUI(wxWindow* top)
+{
+    top->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+}
+
+void ClickWindow(wxWindow* window, const wxPoint& offset)
+{
+    const wxSize size = window->GetSize();
+    const wxPoint local = offset == wxDefaultPosition ? wxPoint(size.x / 2, size.y / 2) : offset;
+    wxUIActionSimulator sim;
+    sim.MouseMove(window->ClientToScreen(local));
+    PumpEvents();
+    sim.MouseClick();
+    PumpEvents();
+}
 
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     GuiTestFolder folder;  // Setting.ini and Devices.ini live here for the whole run
+    // The images are copied beside them, as the build puts them beside the
+    // program; a test can take them away to see the window without them.
+    const std::string executableDir = ProgramDirectory();
+    std::error_code ec;
+    std::filesystem::copy(executableDir + "/XPM", folder.Path() + "/XPM",
+                          std::filesystem::copy_options::recursive, ec);
+    if (ec)
+        std::fprintf(stderr, "warning: no images copied: %s\n", ec.message().c_str());
     OverrideProgramDirectoryForTests(folder.Path());
+    g_programFolder = folder.Path();
 
     wxApp::SetInstance(new PlotvaneApp);
     if (!wxEntryStart(argc, argv)) {
@@ -41,12 +118,17 @@ int main(int argc, char** argv)
     }
     wxSetAssertHandler(FailOnAssert);
     wxLog::SetActiveTarget(new wxLogStderr);
+    UnexpectedDialogGuard guard;
+    guard.Register();
+    wxHelpProvider::Set(new wxSimpleHelpProvider);
     InitDevices();
     wxInitAllImageHandlers();
     wxGetApp().ReadSharedSettings();
 
     const int result = RUN_ALL_TESTS();
 
+    guard.Unregister();
+    delete wxHelpProvider::Set(nullptr);
     wxEntryCleanup();
     return result;
 }

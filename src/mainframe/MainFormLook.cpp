@@ -1,0 +1,135 @@
+// The look of the caption-less main window: images from XPM/, the painted
+// backgrounds, the help line in status field 0 and the tool group's
+// selected images.
+#include <wx/bmpbuttn.h>
+#include <wx/dcbuffer.h>
+#include <wx/image.h>
+#include <wx/log.h>
+#include <wx/panel.h>
+#include <wx/statusbr.h>
+
+#include "mainframe/CommandIds.h"
+#include "mainframe/CommandTable.h"
+#include "mainframe/MainForm.h"
+#include "plotlib/ProgramDir.h"
+
+namespace {
+
+wxString ProgramFile(const wxString& relative)
+{
+    wxString name = relative;
+    name.Replace("\\", "/");
+    return wxString::FromUTF8(JoinPath(ProgramDirectory(), std::string(name.utf8_str())));
+}
+
+} // namespace
+
+wxBitmap MainForm::LoadBitmapFile(const wxString& name)
+{
+    const wxString path = ProgramFile(name);
+    if (!wxFileExists(path))
+        return wxBitmap();
+    const wxString upper = name.Upper();
+    const wxBitmapType type = upper.EndsWith(".JPG") || upper.EndsWith(".JPEG")
+                                  ? wxBITMAP_TYPE_JPEG
+                                  : wxBITMAP_TYPE_XPM;
+    wxLogNull quiet;  // a damaged image gives an invalid bitmap, not a dialog
+    wxImage image;
+    if (!image.LoadFile(path, type))
+        return wxBitmap();
+    return wxBitmap(image);
+}
+
+wxIcon MainForm::LoadIconFile(const wxString& name)
+{
+    if (name != "XPM/Plotter.ico")
+        return wxNullIcon;
+    const wxString path = ProgramFile(name);
+    if (!wxFileExists(path))
+        return wxNullIcon;
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_ICO))
+        wxImage::AddHandler(new wxICOHandler);
+    wxLogNull quiet;
+    wxImage image;
+    if (!image.LoadFile(path, wxBITMAP_TYPE_ICO))
+        return wxNullIcon;
+    wxIcon icon;
+    icon.CopyFromBitmap(wxBitmap(image));
+    return icon;
+}
+
+void MainForm::PaintTiled(wxDC& dc, const wxBitmap& tile, const wxSize& size)
+{
+    if (!tile.IsOk() || tile.GetWidth() <= 0 || tile.GetHeight() <= 0)
+        return;
+    for (int y = 0; y < size.y; y += tile.GetHeight()) {
+        for (int x = 0; x < size.x; x += tile.GetWidth())
+            dc.DrawBitmap(tile, x, y, false);
+    }
+}
+
+void MainForm::BuildTopBackground()
+{
+    if (!m_topPanel)
+        return;
+    const wxSize size = m_topPanel->GetClientSize();
+    if (size.x <= 0 || size.y <= 0)
+        return;
+    // Built once for the panel's size and again only when that changes.
+    if (m_topBackground.IsOk() && m_topBackground.GetSize() == size)
+        return;
+    wxBitmap background(size);
+    {
+        wxMemoryDC dc(background);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        PaintTiled(dc, LoadBitmapFile("XPM/right_top_bg.jpg"), size);
+    }
+    m_topBackground = background;
+}
+
+void MainForm::OnPaintLeftPanel(wxPaintEvent&)
+{
+    wxAutoBufferedPaintDC dc(m_leftPanel);
+    dc.SetBackground(wxBrush(m_leftPanel->GetBackgroundColour()));
+    dc.Clear();
+    PaintTiled(dc, m_leftBackground, m_leftPanel->GetClientSize());
+}
+
+void MainForm::OnPaintTopPanel(wxPaintEvent&)
+{
+    wxAutoBufferedPaintDC dc(m_topPanel);
+    dc.SetBackground(wxBrush(m_topPanel->GetBackgroundColour()));
+    dc.Clear();
+    if (m_topBackground.IsOk())
+        dc.DrawBitmap(m_topBackground, 0, 0, false);
+}
+
+void MainForm::OnPaintLowerPanel(wxPaintEvent&)
+{
+    wxAutoBufferedPaintDC dc(m_lowerPanel);
+    dc.GradientFillLinear(wxRect(m_lowerPanel->GetClientSize()), wxColour(133, 130, 126),
+                          wxColour(244, 244, 244), wxRIGHT);
+}
+
+void MainForm::OnEnterButton(wxMouseEvent& event)
+{
+    auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
+    if (window && m_statusBar)
+        m_statusBar->SetStatusText(window->GetHelpText(), 0);
+    event.Skip();
+}
+
+void MainForm::SelectToolButton(int id)
+{
+    for (int tool : {cmd::ToolZoom, cmd::ToolDrawPen, cmd::ToolCutPen, cmd::ToolHalfCutPen}) {
+        auto* button = wxDynamicCast(FindWindow(tool), wxBitmapButton);
+        if (!button)
+            continue;
+        // A missing selected image keeps the plain one rather than an empty
+        // button.
+        const wxBitmap bitmap = LoadBitmapFile(ToolGroupBitmap(tool, tool == id));
+        if (bitmap.IsOk())
+            button->SetBitmapLabel(bitmap);
+    }
+}

@@ -1,0 +1,90 @@
+// The preview's tools and edits: the tool group of the top row, half-cut
+// setup, pen reset, outline extraction, the edit menu of the menu button
+// with undo and redo, the About dialog and the language choice.
+#include <wx/bmpbuttn.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+
+#include "app/PlotvaneApp.h"
+#include "geometry/AboutDlg.h"
+#include "mainframe/CommandIds.h"
+#include "mainframe/MainForm.h"
+
+void MainForm::SetCanvasTool(int tool)
+{
+    // The preview takes the tool once it exists; until then it is kept here.
+    m_canvasTool = tool;
+}
+
+bool MainForm::CanvasCanUndo() const
+{
+    return false;  // answered by the preview's undo store once it has one
+}
+
+bool MainForm::CanvasCanRedo() const
+{
+    return false;
+}
+
+void MainForm::OnToolButton(wxCommandEvent& event)
+{
+    SetCanvasTool(event.GetId());
+    SelectToolButton(event.GetId());
+}
+
+void MainForm::OnHalfCutSetup(wxCommandEvent&) {}
+
+void MainForm::OnResetPen(wxCommandEvent&) {}
+
+void MainForm::OnExtractOutline(wxCommandEvent&) {}
+
+void MainForm::OnAbout(wxCommandEvent&)
+{
+    CAboutDlg dialog(this, cmd::AboutDialog, wxGetTranslation("CAboutDlg"));
+    dialog.ShowModal();
+}
+
+void MainForm::OnSelectLanguage(wxCommandEvent&) {}
+
+void MainForm::OnMenuButton(wxCommandEvent& event)
+{
+    auto* button = wxDynamicCast(event.GetEventObject(), wxWindow);
+    if (!button)
+        button = FindWindow(cmd::Menu);
+    m_popupMenu->Enable(cmd::Undo, CanvasCanUndo());
+    m_popupMenu->Enable(cmd::Redo, CanvasCanRedo());
+    wxPoint at(0, 0);
+    if (button && m_topPanel) {
+        const wxRect rect = button->GetRect();
+        at = wxPoint(m_topPanel->GetPosition().x + rect.x, rect.GetBottom() + 1 + 2);
+    }
+    PopupMenu(m_popupMenu, at);
+}
+
+void MainForm::OnCombine(wxCommandEvent&) {}
+
+void MainForm::OnSlotTool(wxCommandEvent&)
+{
+    SetCanvasTool(cmd::Slot);
+}
+
+void MainForm::OnSlotSetup(wxCommandEvent&) {}
+
+void MainForm::OnUndo(wxCommandEvent&)
+{
+    if (!CanvasCanUndo())
+        return;
+}
+
+void MainForm::OnRedo(wxCommandEvent&)
+{
+    if (!CanvasCanRedo())
+        return;
+}
+
+void MainForm::OnBrokenLine(wxCommandEvent&) {}
+
+void MainForm::OnSplineTool(wxCommandEvent&)
+{
+    SetCanvasTool(cmd::Spline);
+}
