@@ -1,0 +1,2 @@
+IN;SI0.3,0.5;DI0,1;SL0.2;PU10,10;LBHello;
+World!DT*,1;SR1,2;DR1,1;LBx*PU0,0;DT;BLhidden

@@ -1,0 +1,1 @@
+IN;PE7<=sG`ij;PUPE<Á;

@@ -1,0 +1,1 @@
+IN;CO"PD1,1;";BP1,"job";SM*;PA1,1;SM;PD2,2;
