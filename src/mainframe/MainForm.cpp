@@ -21,9 +21,11 @@
 #include "app/PlotvaneApp.h"
 #include "app/PlotvaneTaskBarIcon.h"
 #include "mainframe/CommandIds.h"
+#include "mainframe/CommandRules.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/MainFormLabel.h"
 #include "plotlib/Devices.h"
+#include "view/PlotterView.h"
 
 wxBEGIN_EVENT_TABLE(MainForm, wxFrame)
     // left column
@@ -359,14 +361,25 @@ void MainForm::CreateStatusBar36(wxWindow* parent)
     m_statusBar->Bind(wxEVT_SIZE, &MainForm::OnStatusBarSize, this);
 }
 
-// The preview canvas comes with its own class; until then a plain panel
-// holds its place in the splitter's lower pane.
+// The preview canvas in the splitter's lower pane. Its mouse position goes
+// to status fields 1 to 3; its title (file name) to the window title.
 wxWindow* MainForm::CreatePreview(wxWindow* parent)
 {
-    auto* preview = new wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                wxBORDER_NONE);
-    preview->SetBackgroundColour(*wxWHITE);
-    return preview;
+    auto* view = new CPlotterView(parent, wxID_ANY);
+    view->SetStatusCallback([this](float x, float y, float scale) {
+        if (!m_statusBar)
+            return;
+        const int resolution = GetPlotter()->resolution;
+        m_statusBar->SetStatusText(FormatMillimetres(x, resolution), 1);
+        m_statusBar->SetStatusText(FormatMillimetres(y, resolution), 2);
+        m_statusBar->SetStatusText(FormatScale(scale), 3);
+    });
+    return view;
+}
+
+CPlotterView* MainForm::GetPlotterView() const
+{
+    return dynamic_cast<CPlotterView*>(m_preview);
 }
 
 void MainForm::CreateEditMenu()

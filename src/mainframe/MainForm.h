@@ -45,7 +45,10 @@ class wxTextCtrl;
 class wxTimer;
 class wxTimerEvent;
 class wxButton;
+class CPlotterView;
+
 class MainFormLabel;
+class FolderWatch;
 class PlotvaneTaskBarIcon;
 
 class MainForm : public wxFrame {
@@ -71,6 +74,8 @@ public:
     wxListCtrl* GetFileList() const { return m_fileList; }
     wxListCtrl* GetPlotList() const { return m_plotList; }
     wxWindow* GetPreview() const { return m_preview; }
+    // The preview canvas (null only while the window is being built).
+    CPlotterView* GetPlotterView() const;
     wxStatusBar* GetStatus() const { return m_statusBar; }
     wxChoice* GetExtractPenChoice() const { return m_extractPenChoice; }
     wxChoice* GetDeviceChoice() const { return m_deviceChoice; }
@@ -167,6 +172,17 @@ private:
     void RefreshFileList(bool redrawCanvas);
     void StartFolderWatch();
     void StopFolderWatch();
+    void OnFolderChanged();
+    void OnFileListColClick(wxListEvent& event);
+    void OnFileListKeyDown(wxListEvent& event);
+    void OnFileListRightDClick(wxMouseEvent& event);
+    void OnSearchText(wxCommandEvent& event);
+    void OnSearchKeyDown(wxKeyEvent& event);
+    void OnSearchLeave(wxMouseEvent& event);
+    void SelectOnlyFileRow(long row);
+    void RestoreFileStripes();
+    void HighlightFoundRow();
+    void QueueFiles(const wxArrayString& names);
 
     // MainFormPlotList.cpp
     void ToggleRotate(wxCommandEvent& event);
@@ -242,6 +258,14 @@ private:
     std::unique_ptr<std::thread> m_plotThread;
     std::atomic<bool> m_plotting{false};
     std::atomic<bool> m_cancelPlot{false};
+
+    // file list state (MainFormFileList.cpp): the watch, the sort column
+    // (column + 1 ascending, its negative descending, 0 unsorted) and the
+    // row the search box found (-1 none). The watch is shared_ptr so that
+    // its thread is stopped when the window goes, however it goes.
+    std::shared_ptr<FolderWatch> m_folderWatch;
+    int m_sortColumn = 0;
+    long m_foundItem = -1;
 
     int m_canvasTool = 0;
     bool m_filled = false;   // filled to the work area by the maximise button

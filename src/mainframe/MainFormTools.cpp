@@ -9,6 +9,7 @@
 #include "geometry/AboutDlg.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/MainForm.h"
+#include "view/PlotterView.h"
 
 void MainForm::SetCanvasTool(int tool)
 {
@@ -18,12 +19,14 @@ void MainForm::SetCanvasTool(int tool)
 
 bool MainForm::CanvasCanUndo() const
 {
-    return false;  // answered by the preview's undo store once it has one
+    CPlotterView* view = GetPlotterView();
+    return view && view->GetUndo().CanUndo();
 }
 
 bool MainForm::CanvasCanRedo() const
 {
-    return false;
+    CPlotterView* view = GetPlotterView();
+    return view && view->GetUndo().CanRedo();
 }
 
 void MainForm::OnToolButton(wxCommandEvent& event)
