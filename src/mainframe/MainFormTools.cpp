@@ -7,6 +7,7 @@
 
 #include "app/PlotvaneApp.h"
 #include "geometry/AboutDlg.h"
+#include "geometry/CombineDlg.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/MainForm.h"
 #include "view/PlotterView.h"
@@ -64,7 +65,10 @@ void MainForm::OnMenuButton(wxCommandEvent& event)
     PopupMenu(m_popupMenu, at);
 }
 
-void MainForm::OnCombine(wxCommandEvent&) {}
+void MainForm::OnCombine(wxCommandEvent&)
+{
+    CCombineDlg::ShowFor(this, GetFileList());
+}
 
 void MainForm::OnSlotTool(wxCommandEvent&)
 {
