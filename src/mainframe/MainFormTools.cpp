@@ -67,6 +67,8 @@ void MainForm::OnMenuButton(wxCommandEvent& event)
 
 void MainForm::OnCombine(wxCommandEvent&)
 {
+    if (IsPlotting())
+        return;  // the file list and the plot folder are the plot job's meanwhile
     CCombineDlg::ShowFor(this, GetFileList());
 }
 
