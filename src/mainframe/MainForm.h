@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include <wx/frame.h>
@@ -49,6 +50,7 @@ class CPlotterView;
 
 class MainFormLabel;
 class FolderWatch;
+struct FolderScanResult;
 class PlotvaneTaskBarIcon;
 
 class MainForm : public wxFrame {
@@ -172,7 +174,8 @@ private:
     void RefreshFileList(bool redrawCanvas);
     void StartFolderWatch();
     void StopFolderWatch();
-    void OnFolderChanged();
+    void OnFolderScanned(const std::string& folder, const FolderScanResult& scan);
+    void FillFileList(const FolderScanResult& scan);
     void OnFileListColClick(wxListEvent& event);
     void OnFileListKeyDown(wxListEvent& event);
     void OnFileListRightDClick(wxMouseEvent& event);
