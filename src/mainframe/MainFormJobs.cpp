@@ -9,6 +9,7 @@
 #include "mainframe/CommandIds.h"
 #include "mainframe/MainForm.h"
 #include "plotlib/Devices.h"
+#include "plotlib/PlotSetDlg.h"
 
 void MainForm::SetPlotThread(std::unique_ptr<std::thread> thread)
 {
@@ -31,9 +32,20 @@ void MainForm::OnDeviceChoice(wxCommandEvent&)
     const wxString name = m_deviceChoice->GetStringSelection();
     if (!name.empty())
         SetDefaultDevice(std::string(name.utf8_str()));
+    SelectExtractPen();
 }
 
-void MainForm::OnPlotterConfig(wxCommandEvent&) {}
+// The device settings dialog. Refused while a job runs: the running job
+// holds the device and its configuration.
+void MainForm::OnPlotterConfig(wxCommandEvent&)
+{
+    if (IsPlotting())
+        return;
+    ShowPlotSetDlg(this, true, true);
+    m_deviceChoice->Clear();
+    FillDeviceChoice();
+    SelectExtractPen();
+}
 
 void MainForm::StartPlot(wxCommandEvent&) {}
 
