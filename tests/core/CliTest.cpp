@@ -180,3 +180,26 @@ TEST_F(Cli, BadInputGivesOneClearLineAndAFailureStatus)
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("convert IN OUT"), std::string::npos) << help.out;
 }
+
+TEST_F(Cli, InfoAndConvertWorkOnEverySample)
+{
+    TempDir dir;
+    int samples = 0;
+    for (const auto& entry : fs::directory_iterator(PLOTVANE_SAMPLES_DIR)) {
+        const std::string path = entry.path().string();
+        if (entry.path().extension() == ".md")
+            continue;
+        ++samples;
+        const CliResult info = RunCli({"info", path});
+        EXPECT_EQ(info.status, 0) << path << ": " << info.err;
+        EXPECT_NE(info.out.find("polylines: "), std::string::npos) << path;
+        const std::string out = dir.File("converted.plt");
+        const CliResult convert = RunCli({"convert", path, out});
+        EXPECT_EQ(convert.status, 0) << path << ": " << convert.err;
+        CPolylineIArray original, converted;
+        original.Load(path);
+        EXPECT_TRUE(converted.Load(out).ok() || original.GetCount() == 0) << path;
+        EXPECT_EQ(converted.GetCount(), original.GetCount()) << path;
+    }
+    EXPECT_GT(samples, 20);
+}
