@@ -179,8 +179,8 @@ def write_xpm(path, pixels):
     lines = ["/* XPM */", "static const char *%s_xpm[] = {" % name,
              '"%d %d %d %d",' % (w, h, len(colours), cpp)]
     for colour, code in codes.items():
-        spec = "None" if colour is None else "#%02X%02X%02X" % colour
-        lines.append('"%s c %s",' % (code, spec))
+        colour_text = "None" if colour is None else "#%02X%02X%02X" % colour
+        lines.append('"%s c %s",' % (code, colour_text))
     for i, row in enumerate(pixels):
         text = "".join(codes[p] for p in row)
         lines.append('"%s"%s' % (text, "," if i + 1 < h else ""))

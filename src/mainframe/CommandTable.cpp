@@ -70,9 +70,9 @@ const std::vector<MenuItemSpec>& EditMenuSpecs()
 const ButtonSpec* FindButtonSpec(int id)
 {
     for (const auto* table : {&LeftButtonSpecs(), &WindowButtonSpecs(), &ToolButtonSpecs()}) {
-        for (const ButtonSpec& spec : *table) {
-            if (spec.id == id)
-                return &spec;
+        for (const ButtonSpec& entry : *table) {
+            if (entry.id == id)
+                return &entry;
         }
     }
     return nullptr;

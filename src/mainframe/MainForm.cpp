@@ -299,17 +299,17 @@ void MainForm::CreateRightColumn(wxBoxSizer* right)
     auto* topSizer = new wxBoxSizer(wxVERTICAL);
     auto* windowRow = new wxBoxSizer(wxHORIZONTAL);
     windowRow->AddStretchSpacer(1);
-    for (const ButtonSpec& spec : WindowButtonSpecs()) {
-        wxBitmapButton* button = AddBitmapButton(m_topPanel, spec.id, false);
-        if (spec.id == cmd::Maximise)
+    for (const ButtonSpec& entry : WindowButtonSpecs()) {
+        wxBitmapButton* button = AddBitmapButton(m_topPanel, entry.id, false);
+        if (entry.id == cmd::Maximise)
             m_maximiseButton = button;
         windowRow->Add(button, 0);
     }
     topSizer->Add(windowRow, 0, wxEXPAND | wxTOP | wxRIGHT, 2);
 
     auto* toolRow = new wxBoxSizer(wxHORIZONTAL);
-    for (const ButtonSpec& spec : ToolButtonSpecs()) {
-        toolRow->Add(AddBitmapButton(m_topPanel, spec.id, false), 0);
+    for (const ButtonSpec& entry : ToolButtonSpecs()) {
+        toolRow->Add(AddBitmapButton(m_topPanel, entry.id, false), 0);
         toolRow->AddSpacer(5);
     }
     topSizer->Add(toolRow, 0, wxLEFT | wxBOTTOM, 6);
@@ -395,23 +395,23 @@ void MainForm::CreateEditMenu()
 
 wxBitmapButton* MainForm::AddBitmapButton(wxWindow* parent, int id, bool leftRow)
 {
-    const ButtonSpec* spec = FindButtonSpec(id);
-    auto* button = new wxBitmapButton(parent, id, LoadBitmapFile(spec->bitmap),
+    const ButtonSpec* entry = FindButtonSpec(id);
+    auto* button = new wxBitmapButton(parent, id, LoadBitmapFile(entry->bitmap),
                                       wxDefaultPosition, wxDefaultSize,
                                       wxBORDER_NONE | wxBU_EXACTFIT);
-    if (spec->disabledBitmap) {
-        const wxBitmap disabled = LoadBitmapFile(spec->disabledBitmap);
+    if (entry->disabledBitmap) {
+        const wxBitmap disabled = LoadBitmapFile(entry->disabledBitmap);
         if (disabled.IsOk())
             button->SetBitmapDisabled(disabled);
     }
-    if (spec->tooltip) {
-        const wxString text = wxGetTranslation(spec->tooltip);
+    if (entry->tooltip) {
+        const wxString text = wxGetTranslation(entry->tooltip);
         button->SetToolTip(text);
         button->SetHelpText(text);
     }
     // The help line shows for the left rows and the tool row, not for the
     // window buttons (they carry no help text).
-    if (leftRow || spec->tooltip)
+    if (leftRow || entry->tooltip)
         button->Bind(wxEVT_ENTER_WINDOW, &MainForm::OnEnterButton, this);
     return button;
 }

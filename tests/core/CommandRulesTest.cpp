@@ -151,14 +151,14 @@ TEST(CommandTable, EveryNamedImageIsShipped)
         EXPECT_TRUE(std::filesystem::is_regular_file(root / name)) << name;
     };
     for (const auto* table : {&LeftButtonSpecs(), &WindowButtonSpecs(), &ToolButtonSpecs()}) {
-        for (const ButtonSpec& spec : *table) {
-            EXPECT_TRUE(ids.insert(spec.id).second) << "duplicate id " << spec.id;
-            check(spec.bitmap);
-            if (spec.disabledBitmap)
-                check(spec.disabledBitmap);
-            if (IsToolGroupButton(spec.id)) {
-                check(ToolGroupBitmap(spec.id, true));
-                check(ToolGroupBitmap(spec.id, false));
+        for (const ButtonSpec& entry : *table) {
+            EXPECT_TRUE(ids.insert(entry.id).second) << "duplicate id " << entry.id;
+            check(entry.bitmap);
+            if (entry.disabledBitmap)
+                check(entry.disabledBitmap);
+            if (IsToolGroupButton(entry.id)) {
+                check(ToolGroupBitmap(entry.id, true));
+                check(ToolGroupBitmap(entry.id, false));
             }
         }
     }

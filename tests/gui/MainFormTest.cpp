@@ -90,13 +90,13 @@ TEST_F(MainFormTest, EveryControlOfTheTableExists)
         EXPECT_NE(Control<wxButton>(id), nullptr) << id;
 
     for (const auto* table : {&LeftButtonSpecs(), &WindowButtonSpecs(), &ToolButtonSpecs()}) {
-        for (const ButtonSpec& spec : *table) {
-            auto* button = Control<wxBitmapButton>(spec.id);
-            ASSERT_NE(button, nullptr) << spec.id;
-            EXPECT_TRUE(button->GetBitmapLabel().IsOk()) << spec.bitmap;
-            if (spec.tooltip) {
-                EXPECT_EQ(button->GetToolTipText(), spec.tooltip);
-                EXPECT_EQ(button->GetHelpText(), spec.tooltip);
+        for (const ButtonSpec& entry : *table) {
+            auto* button = Control<wxBitmapButton>(entry.id);
+            ASSERT_NE(button, nullptr) << entry.id;
+            EXPECT_TRUE(button->GetBitmapLabel().IsOk()) << entry.bitmap;
+            if (entry.tooltip) {
+                EXPECT_EQ(button->GetToolTipText(), entry.tooltip);
+                EXPECT_EQ(button->GetHelpText(), entry.tooltip);
             }
         }
     }
