@@ -7,23 +7,19 @@
 
 #include <climits>
 #include <cmath>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <random>
 #include <unordered_map>
 
 #include "TempDir.h"
+#include "core/CliRunner.h"
 #include "geometry/CombineLayout.h"
 #include "geometry/GeometryPrimitives.h"
 #include "plotlib/AtomicFile.h"
 
 namespace fs = std::filesystem;
 
-extern char** environ;
 
 namespace {
 
@@ -444,46 +440,10 @@ TEST(CombineLayout, UnitsAndDisplayFigures)
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCombineCli(const std::vector<std::string>& args)
+CliResult RunCombineCli(std::vector<std::string> args)
 {
-    CliRun result;
-    char self[PATH_MAX] = {};
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0)
-        return result;
-    const std::string exe =
-        (fs::path(std::string(self, static_cast<size_t>(n))).parent_path() / "plotvane-cli").string();
-    if (!fs::exists(exe))
-        return result;
-    TempDir dir;
-    const std::string outPath = dir.File("out"), errPath = dir.File("err");
-    std::vector<std::string> argv = {exe, "combine"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> raw;
-    for (std::string& a : argv)
-        raw.push_back(a.data());
-    raw.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, raw.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return result;
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    ReadWholeFile(outPath, result.out);
-    ReadWholeFile(errPath, result.err);
-    return result;
+    args.insert(args.begin(), "combine");
+    return RunCli(args);
 }
 
 } // namespace
@@ -495,7 +455,7 @@ TEST(CombineCli, PacksFilesLikeTheDialogAndRefusesBadInput)
     const std::string b =
         (fs::path(PLOTVANE_SAMPLES_DIR) / "sds_SCAN-FAT-MAN-001-20260131015852.plt").string();
     const std::string out = dir.File("layout.plt");
-    CliRun run = RunCombineCli({out, a, "--rotate", b, "--gap", "2", "--width", "1.8",
+    CliResult run = RunCombineCli({out, a, "--rotate", b, "--gap", "2", "--width", "1.8",
                                  "--resolution", "1016"});
     if (run.status == -1)
         GTEST_SKIP() << "plotvane-cli is not built next to core_tests";
