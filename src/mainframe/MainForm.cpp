@@ -333,6 +333,7 @@ void MainForm::CreateRightColumn(wxBoxSizer* right)
     m_plotList = new wxListCtrl(m_plotPanel, cmd::PlotList, wxDefaultPosition, wxDefaultSize,
                                 wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_NONE);
     m_plotList->SetBackgroundColour(wxColour(252, 255, 255));
+    BindPlotListEvents();
     auto* plotSizer = new wxBoxSizer(wxVERTICAL);
     plotSizer->Add(m_plotList, 1, wxEXPAND);
     m_plotPanel->SetSizer(plotSizer);

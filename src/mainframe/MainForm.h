@@ -28,6 +28,7 @@
 #include <wx/frame.h>
 
 #include "mainframe/CommandRules.h"
+#include "plotlib/PlotterConfig.h"
 
 class wxBitmapButton;
 class wxBoxSizer;
@@ -116,6 +117,19 @@ public:
     // that of the nearest parent that has one); empty if none.
     wxString HelpTextAt(const wxPoint& screenPoint) const;
 
+    // The plot list (MainFormPlotList.cpp). Adds or refreshes the rows of
+    // `names` (texts of the file list's column 0); with `load` each file is
+    // read and measured, yielding to the window between files.
+    void AddFilesToPlotList(const wxArrayString& names, bool load);
+    // Every row as a job, in order.
+    void BuildPlotList(PlotList& list);
+    // Row 0 as a job, removed when asked; false when the list is empty.
+    bool TakeNextJob(PLOTFILE& job, bool removeRow);
+    void RemovePlotRow(long row, bool deleteFile);
+    void MovePlotRow(long from, long to);
+    // Binds the plot list's keys and double clicks; safe to call again.
+    void BindPlotListEvents();
+
 private:
     void CreateControls();
     void CreateLeftColumn(wxBoxSizer* left);
@@ -197,6 +211,12 @@ private:
     void OnRemoveAll(wxCommandEvent& event);
     void OnAddAll(wxCommandEvent& event);
     void OnPlotListSelected(wxListEvent& event);
+    void OnPlotListKey(wxKeyEvent& event);
+    void OnPlotListActivated(wxListEvent& event);
+    void OnPlotListRightDClick(wxMouseEvent& event);
+    void EditBlocks(long row);
+    void RemoveAllPlotRows();
+    long FirstSelectedPlotRow() const;
 
     // MainFormJobs.cpp
     void OnDeviceChoice(wxCommandEvent& event);

@@ -250,14 +250,15 @@ void MainForm::OnFileListRightDClick(wxMouseEvent& event)
     event.Skip();
     if (IsPlotting())
         return;
-    QueueFiles(ColumnTexts(m_fileList, false));
+    // The same path as "Add all files to plot list", with its re-entry guard.
+    wxCommandEvent addAll(wxEVT_BUTTON, cmd::AddAll);
+    OnAddAll(addAll);
 }
 
+// File list rows go to the plot list's add operation, with loading.
 void MainForm::QueueFiles(const wxArrayString& names)
 {
-    // The plot list's add operation (with loading) takes these names once
-    // the plot list is built; until then a queue request changes nothing.
-    (void)names;
+    AddFilesToPlotList(names, true);
 }
 
 void MainForm::OnFileListColClick(wxListEvent& event)
