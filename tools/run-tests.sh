@@ -25,6 +25,9 @@ if [ -x "$build/gui_tests" ]; then
      ctest -L gui --output-on-failure --timeout 900) || status=1
 fi
 
+echo "== translation catalogs"
+"$here/tools/check-catalogs.sh" || status=1
+
 echo "== fuzz targets (clang, ${fuzz_seconds}s each)"
 if command -v clang++ >/dev/null 2>&1; then
   CC=clang CXX=clang++ cmake -S "$here" -B "$fuzzbuild" -DPLOTVANE_FUZZ=ON \

@@ -8,6 +8,8 @@
 // else runs on the GUI thread.
 #pragma once
 
+#include <functional>
+
 #include <wx/app.h>
 #include <wx/font.h>
 #include <wx/string.h>
@@ -22,8 +24,18 @@ public:
     bool OnInit() override;
     int OnExit() override;
 
-    // true at start-up: the stored language; false: the interactive choice.
+    // true at start-up: the stored language; false: the interactive choice
+    // (stores the choice and offers to restart the program).
     void SelectLanguage(bool startup);
+
+    // The toolkit language for a stored Global/Language id (the stored ids
+    // are fixed numbers of the settings file, not the toolkit's enumeration);
+    // 0 and unknown ids give the system default.
+    static int ToolkitLanguage(int storedId);
+
+    // Test seam: when set, a restart hands the executable it would start to
+    // this function instead of ending the main loop and starting it.
+    std::function<void(const wxString& executable)> m_restartHook;
 
     wxString GetPlotPath() const { return m_plotPath; }
     void SetPlotPath(const wxString& path) { m_plotPath = path; }

@@ -48,7 +48,7 @@ void MainForm::OnAbout(wxCommandEvent&)
     dialog.ShowModal();
 }
 
-void MainForm::OnSelectLanguage(wxCommandEvent&) {}
+void MainForm::OnSelectLanguage(wxCommandEvent&) { wxGetApp().SelectLanguage(false); }
 
 void MainForm::OnMenuButton(wxCommandEvent& event)
 {

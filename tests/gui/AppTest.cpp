@@ -62,7 +62,7 @@ TEST(PlotvaneApp, SettingsChangedInTheWindowAreSavedByCloseAndExit)
     ASSERT_NE(form, nullptr);
     PumpUntil([form] { return form->IsShownOnScreen(); });
     EXPECT_EQ(form->GetId(), cmd::MainWindow);
-    EXPECT_EQ(form->GetTitle(), "CMainFrame");
+    EXPECT_EQ(form->GetTitle(), wxGetTranslation("CMainFrame"));
 
     SendCommand(form, cmd::DeleteFile, wxEVT_CHECKBOX, 1);
     SendCommand(form, cmd::AutoPlot, wxEVT_CHECKBOX, 1);

@@ -136,7 +136,7 @@ TEST_F(CombineDlgTest, CombinesUndoesAndSavesALayoutThatLoadsBack)
     GetPlotter()->scaleX = 1.5f;  // must not reach the saved file
     CCombineDlg* dlg = ShowDialog();
     EXPECT_EQ(dlg->GetId(), 10036);
-    EXPECT_EQ(dlg->GetTitle(), "CCombineDlg");
+    EXPECT_EQ(dlg->GetTitle(), wxGetTranslation("CCombineDlg"));
     EXPECT_EQ(Field(dlg, CCombineDlg::ID_PIECEGAP), "2.00");
     EXPECT_EQ(Field(dlg, CCombineDlg::ID_PLOTWIDTH), "1800");
     EXPECT_EQ(Field(dlg, CCombineDlg::ID_SPACE), "1800");

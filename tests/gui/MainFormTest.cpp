@@ -30,7 +30,7 @@ protected:
     int OnInvoked(CAboutDlg* dlg) const override
     {
         EXPECT_EQ(dlg->GetId(), cmd::AboutDialog);
-        EXPECT_EQ(dlg->GetTitle(), "CAboutDlg");
+        EXPECT_EQ(dlg->GetTitle(), wxGetTranslation("CAboutDlg"));
         auto* close = wxDynamicCast(dlg->FindWindow(wxID_CLOSE), wxButton);
         EXPECT_NE(close, nullptr);
         if (close) {

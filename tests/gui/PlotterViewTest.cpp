@@ -123,7 +123,7 @@ TEST_F(PlotterViewTest, LoadFileShowsTheDrawingAlignedAndTitlesTheWindow)
 {
     CopySample("sds_Basic_Tee_layered.plt", "Tee.plt");
     m_view->LoadFile("Tee.plt", false, false);
-    EXPECT_EQ(m_frame->GetTitle(), "Tee.plt - CMainFrame");
+    EXPECT_EQ(m_frame->GetTitle(), "Tee.plt" + wxGetTranslation(" - ") + wxGetTranslation("CMainFrame"));
     EXPECT_EQ(m_view->GetFileName(), "Tee.plt");
     ASSERT_GT(m_view->GetDrawing().GetCount(), 0);
     int minX, minY, maxX, maxY;
@@ -145,11 +145,11 @@ TEST_F(PlotterViewTest, LoadFileShowsTheDrawingAlignedAndTitlesTheWindow)
     // says why to whoever asks.
     m_view->LoadFile("missing.plt", false, false);
     EXPECT_EQ(m_view->GetDrawing().GetCount(), 0);
-    EXPECT_EQ(m_frame->GetTitle(), "missing.plt - CMainFrame");
+    EXPECT_EQ(m_frame->GetTitle(), "missing.plt" + wxGetTranslation(" - ") + wxGetTranslation("CMainFrame"));
     EXPECT_FALSE(m_view->GetLoadStatus().ok());
 
     m_view->LoadFile("", false, false);
-    EXPECT_EQ(m_frame->GetTitle(), "CMainFrame");
+    EXPECT_EQ(m_frame->GetTitle(), wxGetTranslation("CMainFrame"));
     EXPECT_TRUE(m_view->GetFileName().empty());
 }
 
@@ -181,7 +181,7 @@ TEST_F(PlotterViewTest, UndoHistoryFollowsTheNameIgnoringCase)
     // SetDrawing follows the same rule.
     m_view->SetDrawing("Other.plt", Box(0, 0, 100, 100, 1));
     EXPECT_EQ(m_view->GetUndo().GetPosition(), 1);
-    EXPECT_EQ(m_frame->GetTitle(), "Other.plt - CMainFrame");
+    EXPECT_EQ(m_frame->GetTitle(), "Other.plt" + wxGetTranslation(" - ") + wxGetTranslation("CMainFrame"));
 }
 
 TEST_F(PlotterViewTest, SaveDrawingToFileWritesWhatLoadsBackEqual)
@@ -350,7 +350,7 @@ TEST_F(PlotterViewTest, LoadRequestFromThePlotThreadIsServedAndSignalled)
     EXPECT_TRUE(m_view->IsBusy());
     EXPECT_EQ(m_view->GetFileName(), "Tee.plt");
     EXPECT_GT(m_view->GetDrawing().GetCount(), 0);
-    EXPECT_EQ(m_frame->GetTitle(), "Tee.plt - CMainFrame");
+    EXPECT_EQ(m_frame->GetTitle(), "Tee.plt" + wxGetTranslation(" - ") + wxGetTranslation("CMainFrame"));
     EXPECT_GT(m_view->GetProgress().BlockDone() + m_view->GetProgress().BlockStart(), 0);
 
     // A job without a path only empties the view; nobody is signalled.
@@ -370,7 +370,7 @@ TEST_F(PlotterViewTest, LoadRequestFromThePlotThreadIsServedAndSignalled)
     PumpUntil([&] { return !m_view->IsBusy(); });
     EXPECT_FALSE(m_view->IsBusy());
     EXPECT_TRUE(m_view->GetFileName().empty());
-    EXPECT_EQ(m_frame->GetTitle(), "CMainFrame");
+    EXPECT_EQ(m_frame->GetTitle(), wxGetTranslation("CMainFrame"));
 }
 
 // --- measurements and pictures (run on demand, not in the suite) ------------
