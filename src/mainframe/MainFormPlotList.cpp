@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <wx/app.h>
+#include <wx/choice.h>
 #include <wx/filefn.h>
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
@@ -14,6 +15,7 @@
 #include <wx/weakref.h>
 
 #include "app/PlotvaneApp.h"
+#include "geometry/ExtractFrameDlg.h"
 #include "mainframe/BlockSetDlg.h"
 #include "mainframe/MainForm.h"
 #include "mainframe/PlotQueue.h"
@@ -96,9 +98,27 @@ wxArrayString FileListNames(const wxListCtrl* list, bool selectedOnly)
 }
 
 // Outline extraction of files as they are added, for devices that ask for
-// it. The extraction dialog is not part of the program yet, so nothing
-// happens here; the drawing is the file as measured for its row.
-void ExtractOnAdd(wxWindow*, const std::string&, CPolylineIArray&) {}
+// it; the extraction rewrites the plot file with the new pens. The row's
+// rotation and mirroring are applied when the file is plotted, so they must
+// not be written into the file: a rotated or mirrored row is extracted from
+// the file as it is instead of from the drawing measured for the row.
+void ExtractOnAdd(wxWindow* parent, const std::string& name, CPolylineIArray& drawing,
+                  bool rotate, bool mirror, const PLOTTERCONFIG& config)
+{
+    auto* form = dynamic_cast<MainForm*>(parent);
+    wxChoice* pens = form ? form->GetExtractPenChoice() : nullptr;
+    const int choice = pens ? pens->GetSelection() : 1;
+    CPolylineIArray upright;
+    CPolylineIArray* target = &drawing;
+    if (rotate || mirror) {
+        if (!PlotQueue::Measure(PlotQueue::FullPath(PlotFolder(), name), false, false, config,
+                                upright)
+                 .load.ok())
+            return;
+        target = &upright;
+    }
+    CExtractFrameDlg::RunModal(parent, target, name, choice, config, PlotFolder());
+}
 
 }  // namespace
 
@@ -170,7 +190,7 @@ void MainForm::AddFilesToPlotList(const wxArrayString& names, bool load)
                 }
             }
             if (config.extractOnAdd)
-                ExtractOnAdd(this, name, drawing);
+                ExtractOnAdd(this, name, drawing, rotate, mirror, config);
         }
         PlotRowTexts texts;
         queue.FillRow(texts, blocks, rotate, mirror,

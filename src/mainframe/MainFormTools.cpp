@@ -2,14 +2,18 @@
 // setup, pen reset, outline extraction, the edit menu of the menu button
 // with undo and redo, the About dialog and the language choice.
 #include <wx/bmpbuttn.h>
+#include <wx/choice.h>
+#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 
 #include "app/PlotvaneApp.h"
 #include "geometry/AboutDlg.h"
 #include "geometry/CombineDlg.h"
+#include "geometry/ExtractFrameDlg.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/MainForm.h"
+#include "plotlib/Devices.h"
 #include "view/PlotterView.h"
 
 void MainForm::SetCanvasTool(int tool)
@@ -40,7 +44,25 @@ void MainForm::OnHalfCutSetup(wxCommandEvent&) {}
 
 void MainForm::OnResetPen(wxCommandEvent&) {}
 
-void MainForm::OnExtractOutline(wxCommandEvent&) {}
+void MainForm::OnExtractOutline(wxCommandEvent&)
+{
+    // The preview shows the selected plot-list row; its drawing is the one
+    // extracted, and its file inside the plot folder is rewritten.
+    CPlotterView* view = GetPlotterView();
+    const long row = FirstSelectedPlotRow();
+    if (!view || row < 0)
+        return;
+    const wxString name = m_plotList->GetItemText(row, 0);
+    if (view->GetFileName().empty() || view->GetFileName().CmpNoCase(name) != 0)
+        return;  // nothing of this row is shown, so nothing to extract from
+    const PLOTTERCONFIG* config = GetPlotter();
+    const int penChoice = m_extractPenChoice ? m_extractPenChoice->GetSelection() : 1;
+    CExtractFrameDlg::RunModal(this, &view->GetDrawing(), view->GetFileName().utf8_string(),
+                               penChoice, config ? *config : PLOTTERCONFIG(),
+                               wxGetApp().GetPlotPath().utf8_string());
+    view->Render(true);
+    view->SetFocus();
+}
 
 void MainForm::OnAbout(wxCommandEvent&)
 {
