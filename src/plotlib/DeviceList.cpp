@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <type_traits>
 
 #include "plotlib/AtomicFile.h"
 #include "plotlib/ProgramDir.h"
@@ -58,7 +59,10 @@ std::string FloatText(float value)
     return std::string(buffer, r.ptr);
 }
 
-float ReadFloat(const CSimpleIniA& ini, const char* section, const char* key, float fallback)
+// A number stored under `key`, read the same in every locale; the fallback
+// when the key is missing or its text is not a (finite) number.
+template <typename T>
+T ReadNumber(const CSimpleIniA& ini, const char* section, const char* key, T fallback)
 {
     const char* text = ini.GetValue(section, key, nullptr);
     if (!text)
@@ -66,24 +70,25 @@ float ReadFloat(const CSimpleIniA& ini, const char* section, const char* key, fl
     std::string s(text);
     while (!s.empty() && s.front() == ' ')
         s.erase(s.begin());
-    float value = 0;
+    T value = 0;
     auto r = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (r.ec != std::errc() || !std::isfinite(value))
+    if (r.ec != std::errc())
         return fallback;
+    if constexpr (std::is_floating_point_v<T>) {
+        if (!std::isfinite(value))
+            return fallback;
+    }
     return value;
+}
+
+float ReadFloat(const CSimpleIniA& ini, const char* section, const char* key, float fallback)
+{
+    return ReadNumber<float>(ini, section, key, fallback);
 }
 
 int ReadInt(const CSimpleIniA& ini, const char* section, const char* key, int fallback)
 {
-    const char* text = ini.GetValue(section, key, nullptr);
-    if (!text)
-        return fallback;
-    std::string s(text);
-    while (!s.empty() && s.front() == ' ')
-        s.erase(s.begin());
-    int value = 0;
-    auto r = std::from_chars(s.data(), s.data() + s.size(), value);
-    return r.ec == std::errc() ? value : fallback;
+    return ReadNumber<int>(ini, section, key, fallback);
 }
 
 std::string Folded(const std::string& text)
