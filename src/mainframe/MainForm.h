@@ -218,21 +218,24 @@ private:
     void RemoveAllPlotRows();
     long FirstSelectedPlotRow() const;
 
-    // MainFormJobs.cpp
+    // MainFormJobs.cpp: the device, plot runs, Cancel and Pause, auto-plot
     void OnDeviceChoice(wxCommandEvent& event);
     void OnPlotterConfig(wxCommandEvent& event);
     void StartPlot(wxCommandEvent& event);
-    void OnPlotToFile(wxCommandEvent& event);
-    void OnEmulate(wxCommandEvent& event);
     void CancelPlot(wxCommandEvent& event);
     void PauseOrContinue(wxCommandEvent& event);
     void OnAutoPlotTimer(wxTimerEvent& event);
     void OnUpdateCommand(wxUpdateUIEvent& event);
     void OnUpdateStatusButton(wxUpdateUIEvent& event);
+    // (plot run declarations go here)
+
+    // MainFormEmulate.cpp: plotting into a file and the emulation
+    void PlotToFile(wxCommandEvent& event);
+    void EmulatePlot(wxCommandEvent& event);
+    // (plot-to-file and emulation declarations go here)
 
     // MainFormTools.cpp
     void OnToolButton(wxCommandEvent& event);
-    void OnHalfCutSetup(wxCommandEvent& event);
     void OnResetPen(wxCommandEvent& event);
     void OnExtractOutline(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
@@ -240,11 +243,15 @@ private:
     void OnMenuButton(wxCommandEvent& event);
     void OnCombine(wxCommandEvent& event);
     void OnSlotTool(wxCommandEvent& event);
+    void OnSplineTool(wxCommandEvent& event);
+
+    // MainFormEdits.cpp: half-cut and slot setup, broken lines, undo, redo
+    void OnHalfCutSetup(wxCommandEvent& event);
     void OnSlotSetup(wxCommandEvent& event);
     void OnUndo(wxCommandEvent& event);
     void OnRedo(wxCommandEvent& event);
     void OnBrokenLine(wxCommandEvent& event);
-    void OnSplineTool(wxCommandEvent& event);
+    // (edit declarations go here)
 
     // left column
     wxGenericStaticBitmap* m_logo = nullptr;
@@ -281,6 +288,10 @@ private:
     std::unique_ptr<std::thread> m_plotThread;
     std::atomic<bool> m_plotting{false};
     std::atomic<bool> m_cancelPlot{false};
+    // (plot run members go here)
+
+    // emulation state (MainFormEmulate.cpp)
+    // (emulation members go here)
 
     // file list state (MainFormFileList.cpp): the watch, the sort column
     // (column + 1 ascending, its negative descending, 0 unsorted) and the

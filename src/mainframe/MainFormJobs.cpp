@@ -49,10 +49,6 @@ void MainForm::OnPlotterConfig(wxCommandEvent&)
 
 void MainForm::StartPlot(wxCommandEvent&) {}
 
-void MainForm::OnPlotToFile(wxCommandEvent&) {}
-
-void MainForm::OnEmulate(wxCommandEvent&) {}
-
 void MainForm::CancelPlot(wxCommandEvent&) {}
 
 void MainForm::PauseOrContinue(wxCommandEvent&) {}

@@ -1,6 +1,6 @@
-// The preview's tools and edits: the tool group of the top row, half-cut
-// setup, pen reset, outline extraction, the edit menu of the menu button
-// with undo and redo, the About dialog and the language choice.
+// The preview's tools: the tool group of the top row, pen reset, outline
+// extraction, the edit menu of the menu button, combining, the About dialog
+// and the language choice.
 #include <wx/bmpbuttn.h>
 #include <wx/choice.h>
 #include <wx/listctrl.h>
@@ -39,8 +39,6 @@ void MainForm::OnToolButton(wxCommandEvent& event)
     SetCanvasTool(event.GetId());
     SelectToolButton(event.GetId());
 }
-
-void MainForm::OnHalfCutSetup(wxCommandEvent&) {}
 
 void MainForm::OnResetPen(wxCommandEvent&) {}
 
@@ -98,22 +96,6 @@ void MainForm::OnSlotTool(wxCommandEvent&)
 {
     SetCanvasTool(cmd::Slot);
 }
-
-void MainForm::OnSlotSetup(wxCommandEvent&) {}
-
-void MainForm::OnUndo(wxCommandEvent&)
-{
-    if (!CanvasCanUndo())
-        return;
-}
-
-void MainForm::OnRedo(wxCommandEvent&)
-{
-    if (!CanvasCanRedo())
-        return;
-}
-
-void MainForm::OnBrokenLine(wxCommandEvent&) {}
 
 void MainForm::OnSplineTool(wxCommandEvent&)
 {
