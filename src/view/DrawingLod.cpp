@@ -138,7 +138,9 @@ void CDrawingLod::MakeBatches(const CPolylineIArray& drawing, const Chunk& chunk
             it->points.push_back(pts[0].y);
             continue;
         }
-        it->segments.reserve(it->segments.size() + (pts.size() - 1) * 4);
+        // No reserve per polyline: an exact reserve reallocates the whole
+        // batch every time and makes big drawings quadratic; push_back's
+        // doubling is linear.
         for (size_t i = 1; i < pts.size(); ++i) {
             it->segments.push_back(pts[i - 1].x);
             it->segments.push_back(pts[i - 1].y);
