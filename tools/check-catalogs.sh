@@ -22,10 +22,15 @@ for key in $titles; do
 done
 msguniq -o "$work/keys.pot" "$work/code.pot"
 
-# One msgid per line, in the catalog's own escaped spelling.
+# One msgid per line, in the catalog's own escaped spelling. A text with a
+# line break is written over several quoted lines even with --no-wrap; they
+# are joined back into one.
 msgids() {
-    msgcat --no-wrap --no-location "$1" 2>/dev/null |
-        sed -n 's/^msgid "\(.*\)"$/\1/p' | grep -v '^$' | LC_ALL=C sort -u
+    msgcat --no-wrap --no-location "$1" 2>/dev/null | awk '
+        /^msgid "/ { inid = 1; s = substr($0, 8); sub(/"$/, "", s); next }
+        inid && /^"/ { t = substr($0, 2); sub(/"$/, "", t); s = s t; next }
+        { if (inid && s != "") print s; inid = 0 }
+        END { if (inid && s != "") print s }' | LC_ALL=C sort -u
 }
 msgids "$work/keys.pot" > "$work/keys"
 
