@@ -228,11 +228,38 @@ private:
     void OnUpdateCommand(wxUpdateUIEvent& event);
     void OnUpdateStatusButton(wxUpdateUIEvent& event);
     // (plot run declarations go here)
+    // The plot thread's view of this window: the run's settings, preview
+    // and pause channel, and the hand-offs to the GUI thread
+    // (MainFormJobs.cpp).
+    class RunHost;
+    // StartPlot without the click; the auto-plot tick starts runs with it.
+    void BeginPlotRun();
+    // The plot thread's body: the plot list worked off through PlotRunner.
+    static void PlotThreadProc(std::shared_ptr<RunHost> host);
+    // The output library's progress callback (plot thread); `context` is
+    // the run's host.
+    static void OnPlotProgress(double job, double block, void* context);
+    // GUI thread, posted by the plot thread as its last act.
+    void OnPlotRunEnded(std::thread::id thread);
+    // After the device changed: the rows measured again for its paper, the
+    // preview drawn again on it.
+    void ReloadForDevice();
 
     // MainFormEmulate.cpp: plotting into a file and the emulation
     void PlotToFile(wxCommandEvent& event);
     void EmulatePlot(wxCommandEvent& event);
     // (plot-to-file and emulation declarations go here)
+    // The main window's cursor and the preview come back after the replay;
+    // a close asked for meanwhile happens once the replay has unwound.
+    void FinishEmulation(const wxCursor& savedCursor);
+
+public:
+    // Whether an emulation is under way (from its start until it has
+    // unwound), and how many segments the last one drew to their end.
+    bool IsEmulating() const { return m_emulationActive; }
+    long EmulatedSegments() const { return m_emulatedSegments; }
+
+private:
 
     // MainFormTools.cpp
     void OnToolButton(wxCommandEvent& event);
@@ -251,6 +278,11 @@ private:
     void OnUndo(wxCommandEvent& event);
     void OnRedo(wxCommandEvent& event);
     void OnBrokenLine(wxCommandEvent& event);
+    // Undo (true) or Redo (false) on the preview's file, then the reload.
+    void StepUndo(bool undo);
+    // Shows the preview's file again from disk, with the rotate and mirror
+    // of its plot-list row (row 0 first).
+    void ReloadShownFile();
     // (edit declarations go here)
 
     // left column
@@ -289,9 +321,25 @@ private:
     std::atomic<bool> m_plotting{false};
     std::atomic<bool> m_cancelPlot{false};
     // (plot run members go here)
+    // The running job's host (null while idle), which holds the
+    // pause/continue channel m_plotCommand.
+    std::shared_ptr<RunHost> m_runHost;
+    // Set while JoinPlotThread waits: the plot thread stops waiting for
+    // answers from this window, so the join cannot deadlock.
+    std::atomic<bool> m_plotClosing{false};
+    // The auto-plot tick is showing a message; later ticks wait for it.
+    bool m_autoPlotTicking = false;
 
     // emulation state (MainFormEmulate.cpp)
     // (emulation members go here)
+    // m_emulating is the replay's running flag (Escape and closing clear
+    // it); m_emulationActive stays set until the handler has unwound, so
+    // the window is never destroyed under the nested event dispatching.
+    bool m_emulating = false;
+    bool m_emulationActive = false;
+    bool m_closeAfterEmulation = false;
+    bool m_closeForced = false;
+    long m_emulatedSegments = 0;
 
     // file list state (MainFormFileList.cpp): the watch, the sort column
     // (column + 1 ascending, its negative descending, 0 unsorted) and the

@@ -288,7 +288,7 @@ void MainForm::ToggleRotate(wxCommandEvent&)
     texts[ColExtent] = PlotQueue::FormatExtent(measure.width, measure.height, config.resolution);
     WriteRow(m_plotList, row, texts, ColTotal);
     if (CPlotterView* view = GetPlotterView())
-        view->SetDrawing(wxString::FromUTF8(texts[ColName]), drawing);
+        view->SetDrawing(wxString::FromUTF8(texts[ColName]), drawing, measure.placement);
 }
 
 void MainForm::ToggleMirror(wxCommandEvent&)

@@ -18,8 +18,10 @@
 
 void MainForm::SetCanvasTool(int tool)
 {
-    // The preview takes the tool once it exists; until then it is kept here.
+    // Kept here as well, so the tool survives until the preview exists.
     m_canvasTool = tool;
+    if (CPlotterView* view = GetPlotterView())
+        view->SetTool(tool);
 }
 
 bool MainForm::CanvasCanUndo() const
@@ -40,7 +42,11 @@ void MainForm::OnToolButton(wxCommandEvent& event)
     SelectToolButton(event.GetId());
 }
 
-void MainForm::OnResetPen(wxCommandEvent&) {}
+void MainForm::OnResetPen(wxCommandEvent&)
+{
+    if (CPlotterView* view = GetPlotterView())
+        view->ResetPens();
+}
 
 void MainForm::OnExtractOutline(wxCommandEvent&)
 {
@@ -55,10 +61,16 @@ void MainForm::OnExtractOutline(wxCommandEvent&)
         return;  // nothing of this row is shown, so nothing to extract from
     const PLOTTERCONFIG* config = GetPlotter();
     const int penChoice = m_extractPenChoice ? m_extractPenChoice->GetSelection() : 1;
-    CExtractFrameDlg::RunModal(this, &view->GetDrawing(), view->GetFileName().utf8_string(),
-                               penChoice, config ? *config : PLOTTERCONFIG(),
+    // The view shows the file turned and moved as its row asks; the outlines
+    // are taken from a copy in the file's own frame, so the rewritten file
+    // keeps its orientation. The view then shows the file as it now is.
+    const CDrawingPlacement placement = view->GetPlacement();
+    CPolylineIArray drawing = view->GetDrawing();
+    placement.Restore(drawing);
+    CExtractFrameDlg::RunModal(this, &drawing, view->GetFileName().utf8_string(), penChoice,
+                               config ? *config : PLOTTERCONFIG(),
                                wxGetApp().GetPlotPath().utf8_string());
-    view->Render(true);
+    view->LoadFile(view->GetFileName(), placement.Rotated(), placement.Mirrored());
     view->SetFocus();
 }
 

@@ -175,6 +175,17 @@ void MainForm::OnCloseButton(wxCommandEvent&)
 
 void MainForm::OnCloseWindow(wxCloseEvent& event)
 {
+    if (m_emulationActive) {
+        // The replay dispatches events from inside its handler; destroying
+        // the window now would pull it from under the replay. Stop it and
+        // close once it has unwound (FinishEmulation).
+        m_emulating = false;
+        m_closeAfterEmulation = true;
+        m_closeForced = !event.CanVeto();
+        if (event.CanVeto())
+            event.Veto();
+        return;
+    }
     if (IsPlotting()) {
         if (event.CanVeto()) {
             wxMessageBox(_("can not exit because ploting"), _("Information"),
@@ -224,7 +235,12 @@ void MainForm::OnCharHook(wxKeyEvent& event)
                                                    wxHelpEvent::Origin_Keyboard);
         return;
     }
-    // Escape stops a running emulation; that comes with the emulation.
+    // Escape stops a running emulation (the replay ends after its current
+    // step) and goes no further; without an emulation it passes on.
+    if (event.GetKeyCode() == WXK_ESCAPE && m_emulating) {
+        m_emulating = false;
+        return;
+    }
     event.Skip();
 }
 

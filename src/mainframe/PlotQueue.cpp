@@ -81,11 +81,7 @@ PlotMeasure PlotQueue::Measure(const std::string& path, bool rotate, bool mirror
 {
     PlotMeasure measure;
     measure.load = drawing.Load(path);
-    if (rotate)
-        drawing.Rotate(90.0);
-    if (mirror)
-        drawing.Mirror();
-    drawing.AlignZero();
+    measure.placement = CDrawingPlacement::Apply(drawing, rotate, mirror);
     int widthUnits = 0;
     int blockUnits = 0;
     BlockGeometry(config, widthUnits, blockUnits);

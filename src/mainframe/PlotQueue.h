@@ -17,6 +17,7 @@
 
 #include "plotlib/PlotterConfig.h"
 #include "plotlib/Status.h"
+#include "view/DrawingPlacement.h"
 
 class CPolylineIArray;
 
@@ -40,6 +41,7 @@ struct PlotMeasure {
     int width = 0;   // units
     int height = 0;  // units
     Status load;     // why the file showed an empty drawing (ok if it loaded)
+    CDrawingPlacement placement;  // how the drawing was turned and moved
 };
 
 // The block range a block dialog shows and edits.

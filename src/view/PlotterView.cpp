@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include <wx/app.h>
 #include <wx/dcclient.h>
@@ -16,6 +18,7 @@
 #include "plotlib/Devices.h"
 #include "plotlib/Plotter.h"
 #include "plotlib/ProgramDir.h"
+#include "view/CanvasTools.h"
 
 namespace {
 
@@ -29,6 +32,13 @@ wxBEGIN_EVENT_TABLE(CPlotterView, wxGLCanvas)
     EVT_MOUSEWHEEL(CPlotterView::OnMouseWheel)
     EVT_MOTION(CPlotterView::OnMotion)
     EVT_ERASE_BACKGROUND(CPlotterView::OnEraseBackground)
+    EVT_LEFT_DOWN(CPlotterView::OnLeftDown)
+    EVT_LEFT_UP(CPlotterView::OnLeftUp)
+    EVT_LEFT_DCLICK(CPlotterView::OnLeftDClick)
+    EVT_RIGHT_DOWN(CPlotterView::OnRightDown)
+    EVT_RIGHT_DCLICK(CPlotterView::OnRightDClick)
+    EVT_CHAR(CPlotterView::OnChar)
+    EVT_MOUSE_CAPTURE_LOST(CPlotterView::OnCaptureLost)
 wxEND_EVENT_TABLE()
 
 CPlotterView::CPlotterView(wxWindow* parent, wxWindowID id, const wxPoint& pos,
@@ -270,18 +280,6 @@ void CPlotterView::OnMouseWheel(wxMouseEvent& event)
     ProcessWindowEvent(motion);
 }
 
-void CPlotterView::OnMotion(wxMouseEvent& event)
-{
-    event.Skip();
-    if (m_busy)
-        return;
-    float x = event.GetPosition().x, y = event.GetPosition().y;
-    if (!ScreenToWorld(x, y))
-        return;
-    if (m_statusCallback)
-        m_statusCallback(x, y, static_cast<float>(m_view.Scale()));
-}
-
 void CPlotterView::FitToWindow()
 {
     if (!MakeCurrent() || m_bounds.empty)
@@ -300,23 +298,7 @@ void CPlotterView::ZoomToRect(float x1, float y1, float x2, float y2)
     Render(false);
 }
 
-void CPlotterView::SetTool(int tool)
-{
-    if (tool == m_tool)
-        return;
-    ClearSelection();
-    m_tool = tool;
-    Render(true);
-}
-
-void CPlotterView::ClearSelection()
-{
-    for (int index : m_selection) {
-        if (index >= 0 && index < m_drawing.GetCount())
-            m_drawing.GetPolyline(index)->m_selected = 0;
-    }
-    m_selection.clear();
-}
+void CPlotterView::ClearSelection() { ::ClearSelection(m_drawing, m_selection); }
 
 std::string CPlotterView::FullPath(const wxString& name) const
 {
@@ -365,12 +347,9 @@ void CPlotterView::LoadFile(const wxString& name, bool rotate, bool mirror)
         // A file that cannot be read shows as an empty drawing under its
         // name; the reason stays available to the owner.
         m_loadStatus = m_drawing.Load(FullPath(name));
-        if (rotate)
-            m_drawing.Rotate(90.0);
-        if (mirror)
-            m_drawing.Mirror();
-        m_drawing.AlignZero();
     }
+    m_placement = CDrawingPlacement::Apply(m_drawing, rotate && !name.empty(),
+                                           mirror && !name.empty());
     UpdateBounds();
     if (!name.empty() && MakeCurrent()) {
         SetupProjection();
@@ -379,7 +358,8 @@ void CPlotterView::LoadFile(const wxString& name, bool rotate, bool mirror)
     Render(true);
 }
 
-void CPlotterView::SetDrawing(const wxString& name, const CPolylineIArray& drawing)
+void CPlotterView::SetDrawing(const wxString& name, const CPolylineIArray& drawing,
+                              const CDrawingPlacement& placement)
 {
     ClearSelection();
     ResetUndoFor(name);
@@ -388,6 +368,7 @@ void CPlotterView::SetDrawing(const wxString& name, const CPolylineIArray& drawi
     m_view.ResetView();
     m_fileName = name;
     m_loadStatus = Status::Ok();
+    m_placement = name.empty() ? CDrawingPlacement() : placement;
     if (name.empty())
         m_drawing.Destroy();
     else
@@ -404,15 +385,32 @@ Status CPlotterView::SaveDrawingToFile()
 {
     if (m_fileName.empty())
         return Status::Error("no file is shown");
+    // Only an existing plot file is rewritten. A drawing shown under a name
+    // that is no file (the emulation's, or a file deleted after plotting)
+    // must not turn up in the plot folder, where it would be listed and,
+    // in auto-plot mode, plotted.
+    const std::string path = FullPath(m_fileName);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return Status::Error("the file does not exist any more");
+    // Written in the file's own frame: the view's turn, mirror and move
+    // are undone on a copy.
+    const CPolylineIArray* drawing = &m_drawing;
+    CPolylineIArray restored;
+    if (!m_placement.IsIdentity()) {
+        restored = m_drawing;
+        m_placement.Restore(restored);
+        drawing = &restored;
+    }
     // The write is 1:1 whatever the device scales its output by. The scale
     // factors are set on the writer's own copy, so the device's
     // configuration is never changed, not even for a moment.
     PLOTTERCONFIG config = *GetPlotter();
     config.scaleX = 1.0f;
     config.scaleY = 1.0f;
-    CPlotter plotter(config, FullPath(m_fileName), HpglCommandSet(), AlternateCommandSet());
+    CPlotter plotter(config, path, HpglCommandSet(), AlternateCommandSet());
     plotter.Begin(nullptr);
-    m_drawing.Draw(plotter, nullptr);
+    drawing->Draw(plotter, nullptr);
     plotter.End(nullptr);
     return plotter.Close();
 }

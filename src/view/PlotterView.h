@@ -39,6 +39,7 @@
 #include "plotlib/Polyline.h"
 #include "plotlib/Status.h"
 #include "view/DrawingLod.h"
+#include "view/DrawingPlacement.h"
 #include "view/PlotProgress.h"
 #include "view/PlotProgressEvent.h"
 #include "view/SaveUndo.h"
@@ -76,11 +77,23 @@ public:
     // screen's buffer; an empty image without a GL context.
     wxImage CaptureFrame();
 
-    // The editing tool (10040 zoom, 10041-10043 pens, 10101 slot, 10107
-    // spline). The tools' mouse and key handling is added with the tools;
-    // changing the tool clears the selection.
+    // The tool (10040 zoom, 10041-10043 pens, 10101 slot, 10107 spline;
+    // CanvasTools.h). The left button drags a rectangle: the zoom tool
+    // zooms to it, the editing tools toggle the selection of the polylines
+    // under it; the right button pans (zoom tool) or applies the editing
+    // tool to the selection; Escape and Delete drop or delete the selection
+    // (not in the slot tool). Changing the tool clears the selection.
     void SetTool(int tool);
     int GetTool() const { return m_tool; }
+    // Applies the editing tool to the selection as a right click does:
+    // the file is rewritten when something was selected, and the slot and
+    // spline tools push an undo copy.
+    void ApplyTool();
+    // Deletes the selected polylines and rewrites the file (no undo copy).
+    void DeleteSelection();
+    // Draws the frame with the rubber band from window pixel (x1, y1) to
+    // (x2, y2) on top.
+    void DrawRubberBand(int x1, int y1, int x2, int y2);
 
     // Shows the plot file `name` inside the plot folder, rotated by 90
     // degrees and mirrored when asked, aligned to the origin and fitted. An
@@ -88,7 +101,12 @@ public:
     // undo history; the same name keeps it.
     void LoadFile(const wxString& name, bool rotate, bool mirror);
     // Shows a copy of `drawing` under `name`, as it is (no alignment).
-    void SetDrawing(const wxString& name, const CPolylineIArray& drawing);
+    // `placement` says how the drawing was turned and moved from the file
+    // `name` (nothing for a drawing in the file's own frame, or one that
+    // is no file); writing the drawing back undoes it.
+    void SetDrawing(const wxString& name, const CPolylineIArray& drawing,
+                    const CDrawingPlacement& placement = CDrawingPlacement());
+    const CDrawingPlacement& GetPlacement() const { return m_placement; }
     // Why the last LoadFile showed an empty drawing (ok when it loaded).
     const Status& GetLoadStatus() const { return m_loadStatus; }
 
@@ -101,7 +119,9 @@ public:
     bool WorldToScreen(float& x, float& y);
 
     // Rewrites the shown file from the drawing at 1:1 (scale factors 1.0),
-    // each polyline with its own pen.
+    // each polyline with its own pen, in the file's own frame (the turn,
+    // mirror and move of the view undone). Refuses to create a file: a
+    // drawing whose file is gone, or that never was one, is not written.
     Status SaveDrawingToFile();
     // Asks "Be sure to reset plot pen ?"; on Yes gives every polyline the
     // draw pen and rewrites the file.
@@ -112,6 +132,9 @@ public:
     const CPolylineIArray& GetDrawing() const { return m_drawing; }
     CSaveUndo& GetUndo() { return m_undo; }
     const std::vector<int>& GetSelection() const { return m_selection; }
+    // Unmarks and forgets the selected polylines (before an edit that
+    // renumbers them); the caller renders.
+    void ClearSelection();
     const CViewTransform& GetTransform() const { return m_view; }
     bool IsBusy() const { return m_busy; }
     // True while the canvas can draw (its window is on screen and its GL
@@ -148,10 +171,18 @@ protected:
     void OnPaint(wxPaintEvent& event);
     void OnSize(wxSizeEvent& event);
     void OnMouseWheel(wxMouseEvent& event);
-    // Reports the position to the status callback. The tools extend this
-    // with panning and the rubber band.
+    // Reports the position to the status callback; pans with the right
+    // button (zoom tool) and draws the rubber band with the left one.
     void OnMotion(wxMouseEvent& event);
     void OnEraseBackground(wxEraseEvent& event);
+    // The tools' handlers (PlotterViewTools.cpp).
+    void OnLeftDown(wxMouseEvent& event);
+    void OnLeftUp(wxMouseEvent& event);
+    void OnLeftDClick(wxMouseEvent& event);
+    void OnRightDown(wxMouseEvent& event);
+    void OnRightDClick(wxMouseEvent& event);
+    void OnChar(wxKeyEvent& event);
+    void OnCaptureLost(wxMouseCaptureLostEvent& event);
 
 private:
     bool MakeCurrent();
@@ -176,7 +207,12 @@ private:
     // Steps 1-6 of a frame into the back buffer.
     void DrawFrame(bool withProgress);
 
-    void ClearSelection();
+    // What a left or right press does (also the second press of a double
+    // click); false when the other button is held and the press is ignored.
+    bool LeftPress(const wxMouseEvent& event);
+    bool RightPress(const wxMouseEvent& event);
+    // The rectangle action of a left drag from m_anchor to `to`.
+    void RectangleAction(const wxPoint& to);
     // After the drawing changed: its bounds and the progress extents.
     void UpdateBounds();
     void ShowTitle(const wxString& name);
@@ -214,9 +250,12 @@ private:
     bool m_listStale = true;  // a rebuild was asked while the canvas could not draw
     wxString m_fileName;
     CPolylineIArray m_drawing;
+    CDrawingPlacement m_placement;  // how m_drawing lies against its file
     Status m_loadStatus;
     int m_tool = 0;
     std::vector<int> m_selection;
+    wxPoint m_anchor;            // window pixel of the last left (or zoom-tool right) press
+    bool m_leftPressed = false;  // a left press in this canvas awaits its release
     wxCursor m_penCursor;
     wxCursor m_knifeCursor;
     CSaveUndo m_undo;

@@ -3,6 +3,7 @@
 // emulation (strokes animated on an off-screen picture).
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include <wx/app.h>
@@ -12,8 +13,8 @@
 #include <wx/utils.h>
 
 #include "app/PlotvaneApp.h"
-#include "geometry/GeometryPrimitives.h"
 #include "plotlib/Devices.h"
+#include "view/EmulationStroke.h"
 #include "view/PlotterView.h"
 
 void CPlotterView::SetProgressMode(bool show, std::atomic<bool>* /*cancel*/)
@@ -127,6 +128,13 @@ void CPlotterView::DrawPaperToDC(wxDC& dc)
     dc.SetBrush(wxNullBrush);
 }
 
+namespace {
+
+// Longest stretch the emulation sleeps without handling events.
+constexpr int kDelaySliceMs = 25;
+
+}  // namespace
+
 void CPlotterView::EmulateSegment(wxDC* dc, bool drawStroke, int x1, int y1, int x2, int y2,
                                   int delayMs, const bool* running)
 {
@@ -142,37 +150,32 @@ void CPlotterView::EmulateSegment(wxDC* dc, bool drawStroke, int x1, int y1, int
         dc->SetPen(wxNullPen);
         return;
     }
-    ax = std::trunc(ax);
-    ay = std::trunc(ay);
-    bx = std::trunc(bx);
-    by = std::trunc(by);
-    const float n = Distance(ax, ay, bx, by);
-    float ux = 0, uy = 0;
-    UnitVector(ax, ay, bx, by, ux, uy);
+    const CEmulationStroke stroke(std::trunc(ax), std::trunc(ay), std::trunc(bx), std::trunc(by));
     const wxSize client = GetClientSize();
-    for (int k = 0; !running || *running; ++k) {
-        const float px = ax + k * ux, py = ay + k * uy;
-        float qx = ax + (k + 1) * ux, qy = ay + (k + 1) * uy;
-        const bool last = k + 1 >= n;
-        if (last) {
-            qx = bx;
-            qy = by;
+    for (int k = 0; k < stroke.StepCount() && (!running || *running); ++k) {
+        const EmulationStep step = stroke.Step(k);
+        // The delay is slept in short slices with the events in between, so
+        // a slow setting never leaves the window without an answer for long.
+        for (int left = delayMs; left > 0 && (!running || *running);) {
+            const int slice = std::min(left, kDelaySliceMs);
+            wxMilliSleep(static_cast<unsigned long>(slice));
+            left -= slice;
+            if (left > 0)
+                wxTheApp->Yield(true);
         }
-        if (delayMs > 0)
-            wxMilliSleep(static_cast<unsigned long>(delayMs));
+        // Pending events run here: Escape clears the running flag, and the
+        // step is then not drawn.
         wxTheApp->Yield(true);
         if (running && !*running)
             break;
-        MoveCursorTo(px, py);
-        dc->DrawLine(static_cast<int>(px), static_cast<int>(py), static_cast<int>(qx),
-                     static_cast<int>(qy));
+        MoveCursorTo(step.px, step.py);
+        dc->DrawLine(static_cast<int>(step.px), static_cast<int>(step.py),
+                     static_cast<int>(step.qx), static_cast<int>(step.qy));
         {
             wxClientDC window(this);
             window.Blit(0, 0, client.x, client.y, dc, 0, 0, wxCOPY);
         }
-        MoveCursorTo(qx, qy);
-        if (last)
-            break;
+        MoveCursorTo(step.qx, step.qy);
     }
     dc->SetPen(wxNullPen);
 }
