@@ -4,7 +4,7 @@
 #include "mainframe/TempPlotFile.h"
 #include "plotlib/PlotOutput.h"
 
-Status GenerateEmulationDrawing(const PlotList& list, const EmulationSpacing& spacing,
+Status GenerateEmulationDrawing(const PlotList& list, const PlotSpacing& spacing,
                                 CPolylineIArray& drawing)
 {
     drawing.Destroy();

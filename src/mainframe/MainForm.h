@@ -28,6 +28,7 @@
 #include <wx/frame.h>
 
 #include "mainframe/CommandRules.h"
+#include "plotlib/PlotJob.h"
 #include "plotlib/PlotterConfig.h"
 
 class wxBitmapButton;
@@ -234,6 +235,9 @@ private:
     class RunHost;
     // StartPlot without the click; the auto-plot tick starts runs with it.
     void BeginPlotRun();
+    // Mark and front space and the half-cut lengths as they stand now, for
+    // a device run, a plot file or an emulation.
+    static PlotSpacing CurrentPlotSpacing();
     // The plot thread's body: the plot list worked off through PlotRunner.
     static void PlotThreadProc(std::shared_ptr<RunHost> host);
     // The output library's progress callback (plot thread); `context` is

@@ -31,18 +31,6 @@ namespace {
 
 std::string ToUtf8(const wxString& text) { return std::string(text.utf8_str()); }
 
-// Settings the emulation and the file output share with a device run.
-EmulationSpacing CurrentSpacing()
-{
-    const PlotvaneApp& app = wxGetApp();
-    EmulationSpacing spacing;
-    spacing.markSpace = app.m_markSpace;
-    spacing.frontSpace = app.m_frontSpace;
-    spacing.halfSolid = GetIniFloat("HalfCut", "Solid", 2.0f);
-    spacing.halfSpace = GetIniFloat("HalfCut", "Space", 0.1f);
-    return spacing;
-}
-
 // The chosen name with ".plt" when the operator typed none. The file
 // dialog asked about overwriting the typed name only; a different file that
 // already exists under the completed name is asked about here. Empty when
@@ -95,7 +83,7 @@ void MainForm::PlotToFile(wxCommandEvent&)
         view->LoadFile(wxString(), false, false);
     PlotList list;
     BuildPlotList(list);
-    const EmulationSpacing spacing = CurrentSpacing();
+    const PlotSpacing spacing = CurrentPlotSpacing();
     const Status written =
         PlotterToFile(ToUtf8(fileName), list, spacing.markSpace, wxGetApp().m_autoDeleteFile,
                       spacing.halfSolid, spacing.halfSpace, spacing.frontSpace,
@@ -150,7 +138,7 @@ void MainForm::EmulatePlot(wxCommandEvent&)
     if (delayMs < 0)
         delayMs = 0;
     CPolylineIArray drawing;
-    const Status generated = GenerateEmulationDrawing(list, CurrentSpacing(), drawing);
+    const Status generated = GenerateEmulationDrawing(list, CurrentPlotSpacing(), drawing);
     if (!generated && m_statusBar)
         m_statusBar->SetStatusText(
             wxString::Format(_("Emulation failed: %s"), wxString::FromUTF8(generated.message())),

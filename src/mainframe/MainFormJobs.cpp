@@ -99,7 +99,8 @@ public:
 
     bool PlotCopy(const PLOTFILE& job, const PlotRunSettings& s, std::string& error) override
     {
-        return Plotter(job, s.markSpace, false, s.halfSolid, s.halfSpace, s.frontSpace, s.hpglSet,
+        const PlotSpacing& sp = s.spacing;
+        return Plotter(job, sp.markSpace, false, sp.halfSolid, sp.halfSpace, sp.frontSpace, s.hpglSet,
                        s.alternateSet, &m_form->m_cancelPlot, &MainForm::OnPlotProgress, this,
                        &m_plotCommand, &error);
     }
@@ -324,6 +325,17 @@ void MainForm::OnPlotterConfig(wxCommandEvent&)
     ReloadForDevice();
 }
 
+PlotSpacing MainForm::CurrentPlotSpacing()
+{
+    const PlotvaneApp& app = wxGetApp();
+    PlotSpacing spacing;
+    spacing.markSpace = app.m_markSpace;
+    spacing.frontSpace = app.m_frontSpace;
+    spacing.halfSolid = GetIniFloat("HalfCut", "Solid", 2.0f);
+    spacing.halfSpace = GetIniFloat("HalfCut", "Space", 0.1f);
+    return spacing;
+}
+
 void MainForm::StartPlot(wxCommandEvent&)
 {
     BeginPlotRun();
@@ -346,10 +358,7 @@ void MainForm::BeginPlotRun()
     // Read here, on the GUI thread that writes them, once for the run.
     const PlotvaneApp& app = wxGetApp();
     PlotRunSettings settings;
-    settings.markSpace = app.m_markSpace;
-    settings.frontSpace = app.m_frontSpace;
-    settings.halfSolid = GetIniFloat("HalfCut", "Solid", 2.0f);
-    settings.halfSpace = GetIniFloat("HalfCut", "Space", 0.1f);
+    settings.spacing = CurrentPlotSpacing();
     settings.deleteAfter = app.m_autoDeleteFile || app.m_autoPlot;
     settings.autoPlot = app.m_autoPlot;
     settings.hpglSet = HpglCommandSet();

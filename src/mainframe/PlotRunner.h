@@ -16,14 +16,12 @@
 
 #include <string>
 
+#include "plotlib/PlotJob.h"
 #include "plotlib/PlotterConfig.h"
 
 // What one run reads once, at its start.
 struct PlotRunSettings {
-    float markSpace = 5.0f;   // centimetres between jobs
-    float frontSpace = 0.0f;  // centimetres of paper before a job
-    float halfSolid = 2.0f;   // half-cut dash and gap lengths
-    float halfSpace = 0.1f;
+    PlotSpacing spacing;       // mark and front space, half-cut lengths
     bool deleteAfter = false;  // delete files that were plotted completely
     bool autoPlot = false;     // a failure switches auto-plot off
     std::string hpglSet;       // the two packed command sets

@@ -148,7 +148,7 @@ TEST_F(EmulationDataTest, TempPlotFileIsCreatedWithThePrefixAndRemoved)
 TEST_F(EmulationDataTest, DrawingIsWhatPlotToFileWritesAndNoTemporaryFileStays)
 {
     const PlotList list = {Sample("summa_test.plt", 2), Sample("jemgreen_test-Model.PLT")};
-    EmulationSpacing spacing;
+    PlotSpacing spacing;
     spacing.markSpace = 3.0f;
     spacing.frontSpace = 1.0f;
     CPolylineIArray drawing;
@@ -178,14 +178,14 @@ TEST_F(EmulationDataTest, FailureGivesAnEmptyDrawingAReasonAndNoTemporaryFile)
     drawing.Add(1).AddPoint(1, 2);
     PLOTFILE missing;
     missing.path = m_folder.File("gone.plt");
-    Status s = GenerateEmulationDrawing({missing}, EmulationSpacing(), drawing);
+    Status s = GenerateEmulationDrawing({missing}, PlotSpacing(), drawing);
     EXPECT_FALSE(s);
     EXPECT_FALSE(s.message().empty());
     EXPECT_EQ(drawing.GetCount(), 0);
     EXPECT_EQ(Leftovers(), 0);
 
     drawing.Add(1).AddPoint(1, 2);
-    s = GenerateEmulationDrawing({}, EmulationSpacing(), drawing);
+    s = GenerateEmulationDrawing({}, PlotSpacing(), drawing);
     EXPECT_FALSE(s);
     EXPECT_EQ(drawing.GetCount(), 0);
     EXPECT_EQ(Leftovers(), 0);
