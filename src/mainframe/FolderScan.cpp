@@ -306,6 +306,22 @@ int FolderScan::CompareColumn(int column, const std::string& a, const std::strin
     return CompareNoCase(a, b);
 }
 
+void FolderScan::SortRows(std::vector<FileListRow>& rows, int sortColumn)
+{
+    if (sortColumn == 0)
+        return;
+    const int column = (sortColumn < 0 ? -sortColumn : sortColumn) - 1;
+    const bool descending = sortColumn < 0;
+    const auto text = [column](const FileListRow& row) -> const std::string& {
+        return column == 0 ? row.name : (column == 1 ? row.sizeText : row.createdText);
+    };
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](const FileListRow& a, const FileListRow& b) {
+                         const int result = CompareColumn(column, text(a), text(b));
+                         return descending ? result > 0 : result < 0;
+                     });
+}
+
 bool FolderScan::StartsWithNoCase(const std::string& text, const std::string& prefix)
 {
     std::size_t i = 0;

@@ -84,6 +84,10 @@ public:
     // number its text shows, every other column by text ignoring case.
     // Negative, zero or positive like strcmp.
     static int CompareColumn(int column, const std::string& a, const std::string& b);
+    // Puts `rows` in the file list's order `sortColumn`: column + 1 for
+    // ascending, its negative for descending, 0 for the scan's own order.
+    // Rows that compare equal keep their order.
+    static void SortRows(std::vector<FileListRow>& rows, int sortColumn);
     // Text comparison ignoring case (UTF-8, by the C library's case rules).
     static int CompareNoCase(const std::string& a, const std::string& b);
     // Whether `text` begins with `prefix`, ignoring case.

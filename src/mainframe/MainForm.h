@@ -262,6 +262,9 @@ public:
     // unwound), and how many segments the last one drew to their end.
     bool IsEmulating() const { return m_emulationActive; }
     long EmulatedSegments() const { return m_emulatedSegments; }
+    // A plot job or a replay holds the preview: its drawing is neither
+    // replaced nor edited until they end (a job's file is being plotted).
+    bool PreviewHeld() const { return IsPlotting() || IsEmulating(); }
 
 private:
 

@@ -39,7 +39,7 @@ void MainForm::StepUndo(bool undo)
     // During a plot job the preview shows the job's file, which the plot
     // thread reads: writing an older copy over it would change what is
     // being plotted.
-    if (IsPlotting())
+    if (PreviewHeld())
         return;
     CPlotterView* view = GetPlotterView();
     if (!view)
@@ -78,7 +78,7 @@ void MainForm::OnBrokenLine(wxCommandEvent&)
     // Nothing shown, nothing to break. During a plot job the shown file is
     // the job's: it is not rewritten under the plot thread.
     CPlotterView* view = GetPlotterView();
-    if (IsPlotting() || !view || view->GetFileName().empty())
+    if (PreviewHeld() || !view || view->GetFileName().empty())
         return;
     // Breaking adds and removes polylines, so the indices of a selection
     // would point at other polylines afterwards.

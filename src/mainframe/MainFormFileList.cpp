@@ -13,7 +13,9 @@
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -319,11 +321,30 @@ void MainForm::OnFileListKeyDown(wxListEvent& event)
 
 void MainForm::FillFileList(const FolderScanResult& scan)
 {
+    // A refresh (the folder watch, the auto-plot tick every second) keeps
+    // what the operator set up: the sort order, the selected files and the
+    // first row in view.
+    std::set<std::string> selected;
+    for (long r = m_fileList->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); r != -1;
+         r = m_fileList->GetNextItem(r, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
+        selected.insert(ToUtf8(m_fileList->GetItemText(r)));
+    const long oldTop = m_fileList->GetTopItem();
+    const std::string topName = oldTop > 0 && oldTop < m_fileList->GetItemCount()
+                                    ? ToUtf8(m_fileList->GetItemText(oldTop))
+                                    : std::string();
+    std::vector<FileListRow> rows = scan.rows;
+    FolderScan::SortRows(rows, m_sortColumn);
+
     m_fileList->Freeze();
     m_fileList->DeleteAllItems();
     long row = 0;
-    for (const FileListRow& file : scan.rows) {
+    long top = -1;
+    for (const FileListRow& file : rows) {
         m_fileList->InsertItem(row, wxString::FromUTF8(file.name));
+        if (selected.count(file.name))
+            m_fileList->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        if (!topName.empty() && file.name == topName)
+            top = row;
         m_fileList->SetItemData(row, row);
         // Even rows keep the list's own background.
         if (row % 2)
@@ -333,6 +354,13 @@ void MainForm::FillFileList(const FolderScanResult& scan)
         ++row;
     }
     m_fileList->Thaw();
+    if (top > 0) {
+        // Scrolled to the bottom of the page first, so the old top row ends
+        // up at the top.
+        const long last = std::min<long>(top + m_fileList->GetCountPerPage() - 1, row - 1);
+        m_fileList->EnsureVisible(last);
+        m_fileList->EnsureVisible(top);
+    }
     m_foundItem = -1;
 
     // A file whose writer still holds it shows up when the watch reports

@@ -268,7 +268,7 @@ void MainForm::MovePlotRow(long from, long to)
 
 void MainForm::ToggleRotate(wxCommandEvent&)
 {
-    if (IsPlotting())
+    if (PreviewHeld())
         return;
     const long row = FirstSelectedPlotRow();
     if (row < 0)
@@ -293,7 +293,7 @@ void MainForm::ToggleRotate(wxCommandEvent&)
 
 void MainForm::ToggleMirror(wxCommandEvent&)
 {
-    if (IsPlotting())
+    if (PreviewHeld())
         return;
     const long row = FirstSelectedPlotRow();
     if (row < 0)
@@ -450,7 +450,7 @@ void MainForm::OnAddAll(wxCommandEvent&)
 void MainForm::OnPlotListSelected(wxListEvent& event)
 {
     event.Skip();
-    if (IsPlotting())
+    if (PreviewHeld())
         return;
     const long row = event.GetIndex();
     if (row < 0 || row >= m_plotList->GetItemCount())

@@ -44,6 +44,8 @@ void MainForm::OnToolButton(wxCommandEvent& event)
 
 void MainForm::OnResetPen(wxCommandEvent&)
 {
+    if (PreviewHeld())
+        return;
     if (CPlotterView* view = GetPlotterView())
         view->ResetPens();
 }
@@ -54,7 +56,7 @@ void MainForm::OnExtractOutline(wxCommandEvent&)
     // extracted, and its file inside the plot folder is rewritten.
     CPlotterView* view = GetPlotterView();
     const long row = FirstSelectedPlotRow();
-    if (!view || row < 0)
+    if (PreviewHeld() || !view || row < 0)
         return;
     const wxString name = m_plotList->GetItemText(row, 0);
     if (view->GetFileName().empty() || view->GetFileName().CmpNoCase(name) != 0)

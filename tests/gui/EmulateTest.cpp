@@ -276,14 +276,23 @@ TEST_F(EmulateTest, EmulationReplaysEverySegmentAndRemovesItsTemporaryFile)
     wxString shownInside;
     int leftoversInside = 0;
     bool plotStartedInside = false;
+    wxString shownAfterSelect;
     m_form->CallAfter([&] {
         emulatingInside = m_form->IsEmulating();
         previewEnabledInside = view->IsEnabled();
         shownInside = view->GetFileName();
         leftoversInside = Leftovers();
-        // A plot run would load its jobs into the preview under the replay.
+        // A plot run would load its jobs into the preview under the replay,
+        // selecting a row would load its file, and a pen reset would ask and
+        // rewrite a file: none of them while the replay holds the preview.
         SendCommand(m_form, cmd::Print);
         plotStartedInside = m_form->IsPlotting();
+        wxListEvent select(wxEVT_LIST_ITEM_SELECTED, m_list->GetId());
+        select.SetEventObject(m_list);
+        select.m_itemIndex = 0;
+        m_list->ProcessWindowEvent(select);
+        SendCommand(m_form, cmd::ResetPen);
+        shownAfterSelect = view->GetFileName();
     });
     SendCommand(m_form, cmd::Emulate);
 
@@ -292,6 +301,7 @@ TEST_F(EmulateTest, EmulationReplaysEverySegmentAndRemovesItsTemporaryFile)
     EXPECT_EQ(shownInside, "Emulate plotter");
     EXPECT_EQ(leftoversInside, 0);  // read back and removed before the replay
     EXPECT_FALSE(plotStartedInside);
+    EXPECT_EQ(shownAfterSelect, "Emulate plotter");
     EXPECT_FALSE(m_form->IsEmulating());
     EXPECT_TRUE(view->IsEnabled());
     EXPECT_EQ(view->GetFileName(), "Emulate plotter");

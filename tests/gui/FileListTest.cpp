@@ -179,6 +179,15 @@ TEST_F(FileListTest, ColumnClicksSortAndAlternate)
     ClickColumn(0);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"c.plt", "b.plt", "A.plt"}));
     ExpectRowsInOrder();
+
+    // A refresh (the watch, the auto-plot tick) keeps the order and the
+    // selection, with a new file in its sorted place.
+    m_list->SetItemState(Row("b.plt"), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    WriteBytes(m_folder.File("d.plt"), 10);
+    SendCommand(m_form, cmd::Refresh);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"d.plt", "c.plt", "b.plt", "A.plt"}));
+    EXPECT_EQ(Selected(), (std::vector<long>{2}));
+    ExpectRowsInOrder();
 }
 
 TEST_F(FileListTest, PrevAndNextStayWithinTheList)
