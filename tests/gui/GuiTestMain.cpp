@@ -11,6 +11,7 @@
 #include <wx/dialog.h>
 #include <wx/init.h>
 #include <wx/image.h>
+#include <wx/listctrl.h>
 #include <wx/log.h>
 
 #include "GuiTestSupport.h"
@@ -78,6 +79,23 @@ void SendCommand(wxWindow* top, int id, wxEventType type, int intValue)
     event.SetInt(intValue);
     event.SetEventObject(control ? control : top);
     (control ? control : top)->ProcessWindowEvent(event);
+}
+
+bool QueueThroughFileList(MainForm* form, std::initializer_list<const char*> names)
+{
+    wxListCtrl* files = form->GetFileList();
+    for (long row = 0; row < files->GetItemCount(); ++row)
+        files->SetItemState(row, 0, wxLIST_STATE_SELECTED);
+    for (const char* name : names) {
+        const long row = files->FindItem(-1, name);
+        EXPECT_GE(row, 0) << name << " is not in the file list";
+        if (row < 0)
+            return false;
+        files->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    }
+    SendCommand(form, cmd::AddSelected);
+    PumpEvents();
+    return true;
 }
 
 void UpdateUI(wxWindow* top)

@@ -8,6 +8,7 @@
 // blocking the run.
 #pragma once
 
+#include <initializer_list>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -114,6 +115,11 @@ void DestroyMainForm(MainForm* form);
 // Sends a command as the control `id` would: the event starts at the
 // control (found in `top`) and travels up to the frame's event table.
 void SendCommand(wxWindow* top, int id, wxEventType type = wxEVT_BUTTON, int intValue = 0);
+
+// Queues the files `names` of the file list as the user does: only they are
+// selected, then "Add selected file to plot list". False (with a test
+// failure) when a name is not in the file list.
+bool QueueThroughFileList(MainForm* form, std::initializer_list<const char*> names);
 
 // Runs the enabling rules now instead of at the next idle time.
 void UpdateUI(wxWindow* top);

@@ -93,16 +93,7 @@ protected:
     // the selected file rows do.
     void Queue(std::initializer_list<const char*> names)
     {
-        wxListCtrl* files = m_form->GetFileList();
-        for (long row = 0; row < files->GetItemCount(); ++row)
-            files->SetItemState(row, 0, wxLIST_STATE_SELECTED);
-        for (const char* name : names) {
-            const long row = files->FindItem(-1, name);
-            ASSERT_GE(row, 0) << name;
-            files->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-        }
-        SendCommand(m_form, cmd::AddSelected);
-        PumpEvents();
+        ASSERT_TRUE(QueueThroughFileList(m_form, names));
     }
 
     void SelectRow(long row)
