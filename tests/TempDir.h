@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 class TempDir {
@@ -30,3 +32,13 @@ public:
 private:
     std::string m_path;
 };
+
+// The bytes of a file; "(missing)" when it cannot be opened, so a file that
+// is gone never compares equal to an empty one.
+inline std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return "(missing)";
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}

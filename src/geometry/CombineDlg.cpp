@@ -5,7 +5,6 @@
 
 #include <wx/button.h>
 #include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/intl.h>
 #include <wx/listbox.h>
 #include <wx/listctrl.h>
@@ -18,6 +17,7 @@
 
 #include "app/IniSettings.h"
 #include "app/PlotvaneApp.h"
+#include "app/WxOutputName.h"
 #include "geometry/PlotFileWriteBack.h"
 #include "mainframe/MainForm.h"
 #include "plotlib/Devices.h"
@@ -313,8 +313,9 @@ void CCombineDlg::OnSave(wxCommandEvent&)
                                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, this);
     if (path.empty())
         return;
-    if (!wxFileName(path).HasExt())
-        path += ".plt";
+    path = CompleteOutputName(this, path);
+    if (path.empty())
+        return;
     // Written 1:1: the device's scale factors belong to plotting, not to
     // the file.
     const Status status = m_layout.Save(ToStd(path), *GetPlotter());

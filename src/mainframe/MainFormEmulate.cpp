@@ -13,12 +13,12 @@
 #include <wx/choice.h>
 #include <wx/dcmemory.h>
 #include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 
 #include "app/IniSettings.h"
 #include "app/PlotvaneApp.h"
+#include "app/WxOutputName.h"
 #include "mainframe/CommandSets.h"
 #include "mainframe/EmulationData.h"
 #include "mainframe/MainForm.h"
@@ -30,26 +30,6 @@
 namespace {
 
 std::string ToUtf8(const wxString& text) { return std::string(text.utf8_str()); }
-
-// The chosen name with ".plt" when the operator typed none. The file
-// dialog asked about overwriting the typed name only; a different file that
-// already exists under the completed name is asked about here. Empty when
-// the operator declines.
-wxString CompleteOutputName(wxWindow* parent, const wxString& chosen)
-{
-    wxFileName name(chosen);
-    if (name.HasExt())
-        return chosen;
-    name.SetExt("plt");
-    const wxString completed = name.GetFullPath();
-    if (wxFileName::FileExists(completed) &&
-        wxMessageBox(wxString::Format(_("%s already exists.\nDo you want to replace it?"),
-                                      completed),
-                     _("Information"), wxYES_NO | wxNO_DEFAULT | wxCENTRE | wxICON_QUESTION,
-                     parent) == wxNO)
-        return wxString();
-    return completed;
-}
 
 }  // namespace
 

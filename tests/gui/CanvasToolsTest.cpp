@@ -36,14 +36,6 @@
 
 namespace {
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 constexpr int kLines = 11;
 constexpr int kSpacing = 2000;
 
@@ -227,7 +219,7 @@ TEST_F(CanvasToolsGuiTest, DragTogglesTheLinesUnderItAndFivePixelsIsAClick)
     // The right button while the left one is held does nothing: no tool is
     // applied, and the left release with the right button held does not
     // select.
-    const std::string before = ReadBytes(Path());
+    const std::string before = ReadFileBytes(Path());
     const wxPoint q = Pixel(kSpacing * 7, 14000);
     MoveTo(wxPoint(q.x - 20, q.y));
     m_sim.MouseDown(wxMOUSE_BTN_LEFT);
@@ -240,7 +232,7 @@ TEST_F(CanvasToolsGuiTest, DragTogglesTheLinesUnderItAndFivePixelsIsAClick)
     m_sim.MouseUp(wxMOUSE_BTN_RIGHT);
     PumpEvents(8);
     EXPECT_EQ(m_view->GetSelection(), (std::vector<int>{3}));
-    EXPECT_EQ(ReadBytes(Path()), before);
+    EXPECT_EQ(ReadFileBytes(Path()), before);
 }
 
 TEST_F(CanvasToolsGuiTest, RubberBandIsADashedBlackRectangleWhileDragging)
@@ -304,10 +296,10 @@ TEST_F(CanvasToolsGuiTest, CutPenToolWritesThePenIntoThePlotFile)
     EXPECT_EQ(m_view->GetUndo().GetPosition(), 1);  // pens push no undo copy
 
     // With nothing selected a right click changes nothing on disk.
-    const std::string bytes = ReadBytes(Path());
+    const std::string bytes = ReadFileBytes(Path());
     m_view->SetTool(kToolHalfCutPen);
     RightClick(Pixel(kSpacing * 7, 5000));
-    EXPECT_EQ(ReadBytes(Path()), bytes);
+    EXPECT_EQ(ReadFileBytes(Path()), bytes);
 }
 
 TEST_F(CanvasToolsGuiTest, AnEditThatCannotBeWrittenSaysSo)
@@ -376,7 +368,7 @@ TEST_F(CanvasToolsGuiTest, SplineSmoothsPushesAnUndoCopyAndCtrlZBringsTheFileBac
     for (int k = 0; k <= 10; ++k)
         zig.AddPoint(kSpacing * 2 + (k % 2 ? 800 : 0), 2000 * k);
     Show(d, "zigzag.plt");
-    const std::string original = ReadBytes(Path());
+    const std::string original = ReadFileBytes(Path());
 
     // The tool comes from the window's menu command.
     wxCommandEvent pick(wxEVT_MENU, cmd::Spline);
@@ -412,7 +404,7 @@ TEST_F(CanvasToolsGuiTest, SplineSmoothsPushesAnUndoCopyAndCtrlZBringsTheFileBac
     Key('z', wxMOD_CONTROL);  // back over the empty click's copy: same bytes
     Key('z', wxMOD_CONTROL);
     EXPECT_EQ(m_view->GetUndo().GetPosition(), 1);
-    EXPECT_EQ(ReadBytes(Path()), original);
+    EXPECT_EQ(ReadFileBytes(Path()), original);
     EXPECT_EQ(m_view->GetDrawing().GetPolyline(2)->GetCount(), 11);  // reloaded
 }
 

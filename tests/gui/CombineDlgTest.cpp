@@ -196,6 +196,15 @@ TEST_F(CombineDlgTest, CombinesUndoesAndSavesALayoutThatLoadsBack)
     EXPECT_EQ(a3, b3);
     EXPECT_EQ(GetPlotter()->scaleX, 1.5f);
 
+    // The same name typed without ".plt" means the file just written: it is
+    // replaced only when the operator says so.
+    const std::string bytes = ReadFileBytes(saved);
+    wxTEST_DIALOG(SendCommand(dlg, CCombineDlg::ID_SAVE),
+                  ChooseFile(wxString::FromUTF8(m_folder.File("combined"))),
+                  wxExpectModal<wxMessageDialog>(wxNO));
+    EXPECT_EQ(ReadFileBytes(saved), bytes);
+    EXPECT_FALSE(fs::exists(m_folder.File("combined")));
+
     // Saving where nothing can be written says so.
     wxTEST_DIALOG(SendCommand(dlg, CCombineDlg::ID_SAVE),
                   ChooseFile("/proc/combined.plt"),

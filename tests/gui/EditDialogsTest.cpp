@@ -30,14 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return "(missing)";
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 int PolylinesOf(const std::string& path)
 {
     CPolylineIArray drawing;
@@ -103,7 +95,7 @@ class EditCommandsTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_savedIni = ReadBytes(GetIniPath());
+        m_savedIni = ReadFileBytes(GetIniPath());
         fs::remove(GetIniPath());
         for (const char* name : {"sds_Basic_Tee_layered.plt", "hp2xx_fill.plt"})
             fs::copy_file(fs::path(PLOTVANE_SAMPLES_DIR) / name, m_folder.File(name));
@@ -154,7 +146,7 @@ TEST_F(EditCommandsTest, SlotSetupShowsStoredSizesCopiesPreSpaceAndStoresOnlyOnO
 {
     // Fresh Setting.ini: the defaults; A copied into B; Cancel writes
     // nothing even after edits.
-    const std::string before = ReadBytes(GetIniPath());
+    const std::string before = ReadFileBytes(GetIniPath());
     wxTEST_DIALOG(Menu(cmd::SlotSetup), Operate<CSlotDefineDlg>([this](CSlotDefineDlg* dlg) {
                       EXPECT_EQ(dlg->GetId(), 10000);
                       EXPECT_EQ(dlg->GetParent(), m_form);
@@ -174,7 +166,7 @@ TEST_F(EditCommandsTest, SlotSetupShowsStoredSizesCopiesPreSpaceAndStoresOnlyOnO
                       SendCommand(dlg, wxID_CANCEL);
                       return wxID_CANCEL;
                   }));
-    EXPECT_EQ(ReadBytes(GetIniPath()), before);
+    EXPECT_EQ(ReadFileBytes(GetIniPath()), before);
 
     // OK writes all five; the next opening shows them.
     wxTEST_DIALOG(Menu(cmd::SlotSetup), Operate<CSlotDefineDlg>([](CSlotDefineDlg* dlg) {
@@ -199,7 +191,7 @@ TEST_F(EditCommandsTest, SlotSetupShowsStoredSizesCopiesPreSpaceAndStoresOnlyOnO
 
 TEST_F(EditCommandsTest, HalfCutSetupShowsStoredLengthsAndStoresOnlyOnOk)
 {
-    const std::string before = ReadBytes(GetIniPath());
+    const std::string before = ReadFileBytes(GetIniPath());
     auto field = [](wxDialog* dlg, int id) {
         return wxDynamicCast(dlg->FindWindow(id), wxTextCtrl);
     };
@@ -213,7 +205,7 @@ TEST_F(EditCommandsTest, HalfCutSetupShowsStoredLengthsAndStoresOnlyOnOk)
                       SendCommand(dlg, wxID_CANCEL);
                       return wxID_CANCEL;
                   }));
-    EXPECT_EQ(ReadBytes(GetIniPath()), before);
+    EXPECT_EQ(ReadFileBytes(GetIniPath()), before);
 
     // A number with a unit after it counts by its number.
     wxTEST_DIALOG(SendCommand(m_form, cmd::HalfCut), Operate<CHalfCutDlg>([&](CHalfCutDlg* dlg) {
@@ -295,14 +287,14 @@ TEST_F(EditCommandsTest, BrokenLineRewritesTheShownFileAndSaysComplete)
     const char kName[] = "sds_Basic_Tee_layered.plt";
     QueueAndShow({kName}, kName);
     const std::string path = m_folder.File(kName);
-    const std::string original = ReadBytes(path);
+    const std::string original = ReadFileBytes(path);
     const int before = m_view->GetDrawing().GetCount();
     const int position = m_view->GetUndo().GetPosition();
 
     wxTEST_DIALOG(Menu(cmd::BrokenLine), ExpectNote("Complete"));
     const int after = m_view->GetDrawing().GetCount();
     EXPECT_GT(after, before);  // the pieces have corners
-    EXPECT_NE(ReadBytes(path), original);
+    EXPECT_NE(ReadFileBytes(path), original);
     EXPECT_EQ(PolylinesOf(path), after);
     for (int i = 0; i < after; ++i)
         EXPECT_GE(m_view->GetDrawing().GetPolyline(i)->GetCount(), 2) << i;
@@ -317,7 +309,7 @@ TEST_F(EditCommandsTest, BrokenLineRewritesTheShownFileAndSaysComplete)
     m_form->SimulatePlotJobForTests(true);
     Menu(cmd::BrokenLine);
     m_form->SimulatePlotJobForTests(false);
-    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(ReadFileBytes(path), original);
 }
 
 TEST_F(EditCommandsTest, UndoAndRedoWriteTheCopiesBackAndReloadThePreview)
@@ -325,14 +317,14 @@ TEST_F(EditCommandsTest, UndoAndRedoWriteTheCopiesBackAndReloadThePreview)
     const char kName[] = "sds_Basic_Tee_layered.plt";
     QueueAndShow({kName, "hp2xx_fill.plt"}, kName);
     const std::string path = m_folder.File(kName);
-    const std::string original = ReadBytes(path);
+    const std::string original = ReadFileBytes(path);
     const int originalCount = m_view->GetDrawing().GetCount();
     EXPECT_FALSE(m_form->CanvasCanUndo());
 
     // An edit, then its undo copy, as the slot and spline tools do.
     wxTEST_DIALOG(Menu(cmd::BrokenLine), ExpectNote("Complete"));
     m_view->GetUndo().Push();
-    const std::string edited = ReadBytes(path);
+    const std::string edited = ReadFileBytes(path);
     const int editedCount = m_view->GetDrawing().GetCount();
     ASSERT_NE(editedCount, originalCount);
     ASSERT_TRUE(m_form->CanvasCanUndo());
@@ -344,8 +336,8 @@ TEST_F(EditCommandsTest, UndoAndRedoWriteTheCopiesBackAndReloadThePreview)
     PumpEvents();
     wxUIActionSimulator keys;
     keys.Char('z', wxMOD_CONTROL);
-    PumpUntil([&] { return ReadBytes(path) == original; });
-    EXPECT_EQ(ReadBytes(path), original);
+    PumpUntil([&] { return ReadFileBytes(path) == original; });
+    EXPECT_EQ(ReadFileBytes(path), original);
     EXPECT_EQ(m_view->GetFileName(), kName);
     EXPECT_EQ(m_view->GetDrawing().GetCount(), originalCount);
     EXPECT_FALSE(m_form->CanvasCanUndo());
@@ -353,11 +345,11 @@ TEST_F(EditCommandsTest, UndoAndRedoWriteTheCopiesBackAndReloadThePreview)
 
     // Nothing more to undo: nothing changes.
     Menu(cmd::Undo);
-    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(ReadFileBytes(path), original);
 
     keys.Char('y', wxMOD_CONTROL);
-    PumpUntil([&] { return ReadBytes(path) == edited; });
-    EXPECT_EQ(ReadBytes(path), edited);
+    PumpUntil([&] { return ReadFileBytes(path) == edited; });
+    EXPECT_EQ(ReadFileBytes(path), edited);
     EXPECT_EQ(m_view->GetDrawing().GetCount(), editedCount);
     EXPECT_FALSE(m_form->CanvasCanRedo());
 
@@ -365,7 +357,7 @@ TEST_F(EditCommandsTest, UndoAndRedoWriteTheCopiesBackAndReloadThePreview)
     m_form->SimulatePlotJobForTests(true);
     Menu(cmd::Undo);
     m_form->SimulatePlotJobForTests(false);
-    EXPECT_EQ(ReadBytes(path), edited);
+    EXPECT_EQ(ReadFileBytes(path), edited);
     EXPECT_TRUE(m_form->CanvasCanUndo());
 }
 
@@ -378,12 +370,12 @@ TEST_F(EditCommandsTest, UndoReloadsTheShownFileWithItsRowsTurnEvenWhenItIsNotRo
     ASSERT_EQ(row, 1);
     rows->SetItem(row, ColRotate, "Yes");
     const std::string path = m_folder.File(kName);
-    const std::string original = ReadBytes(path);
+    const std::string original = ReadFileBytes(path);
 
     wxTEST_DIALOG(Menu(cmd::BrokenLine), ExpectNote("Complete"));
     m_view->GetUndo().Push();
     Menu(cmd::Undo);
-    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(ReadFileBytes(path), original);
     EXPECT_EQ(m_view->GetFileName(), kName);  // not row 0's file
 
     CPolylineIArray turned;
@@ -400,7 +392,7 @@ TEST_F(EditCommandsTest, UndoReloadsTheShownFileWithItsRowsTurnEvenWhenItIsNotRo
 TEST(SlotDefineDlg, TypingIntoPreSpaceACopiesItIntoB)
 {
     // Fresh sizes: the dialog loads them when it is created.
-    const std::string savedIni = ReadBytes(GetIniPath());
+    const std::string savedIni = ReadFileBytes(GetIniPath());
     fs::remove(GetIniPath());
     auto* frame = new wxFrame(nullptr, wxID_ANY, "owner", wxPoint(0, 0), wxSize(600, 400));
     frame->Show();

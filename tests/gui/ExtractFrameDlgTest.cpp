@@ -83,14 +83,6 @@ private:
     int m_cancelAnswer;
 };
 
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 int CountPen(const CPolylineIArray& drawing, int pen)
 {
     int count = 0;
@@ -175,14 +167,14 @@ TEST_F(ExtractFrameDlgTest, OuterOutlinesGetTheChosenPenInPreviewAndFile)
         const CPolylineIArray onDisk = LoadFromDisk();
         ASSERT_EQ(onDisk.GetCount(), expected.GetCount());
         EXPECT_EQ(CountPen(onDisk, pen), CountPen(expected, pen));
-        EXPECT_NE(ReadAll(Path()).find("SP" + std::to_string(pen)), std::string::npos);
+        EXPECT_NE(ReadFileBytes(Path()).find("SP" + std::to_string(pen)), std::string::npos);
     }
 }
 
 TEST_F(ExtractFrameDlgTest, CancelAnsweredYesLeavesFileAndDrawingAlone)
 {
     QueueAndSelect();
-    const std::string before = ReadAll(Path());
+    const std::string before = ReadFileBytes(Path());
     const CPolylineIArray drawingBefore = m_form->GetPlotterView()->GetDrawing();
     m_form->GetExtractPenChoice()->SetSelection(0);
 
@@ -191,7 +183,7 @@ TEST_F(ExtractFrameDlgTest, CancelAnsweredYesLeavesFileAndDrawingAlone)
     EXPECT_TRUE(hook.asked);
     EXPECT_TRUE(hook.finished);
     EXPECT_TRUE(hook.cancelled);
-    EXPECT_EQ(ReadAll(Path()), before);
+    EXPECT_EQ(ReadFileBytes(Path()), before);
     const CPolylineIArray& shown = m_form->GetPlotterView()->GetDrawing();
     ASSERT_EQ(shown.GetCount(), drawingBefore.GetCount());
     for (int i = 0; i < shown.GetCount(); ++i)
@@ -201,7 +193,7 @@ TEST_F(ExtractFrameDlgTest, CancelAnsweredYesLeavesFileAndDrawingAlone)
 TEST_F(ExtractFrameDlgTest, CancelAnsweredNoCompletesTheRun)
 {
     QueueAndSelect();
-    const std::string before = ReadAll(Path());
+    const std::string before = ReadFileBytes(Path());
     m_form->GetExtractPenChoice()->SetSelection(1);
     const int pen = ExtractPenForChoice(*GetPlotter(), 1);
 
@@ -210,7 +202,7 @@ TEST_F(ExtractFrameDlgTest, CancelAnsweredNoCompletesTheRun)
     EXPECT_TRUE(hook.asked);
     EXPECT_TRUE(hook.finished);
     EXPECT_FALSE(hook.cancelled);
-    EXPECT_NE(ReadAll(Path()).find("SP" + std::to_string(pen)), std::string::npos);
+    EXPECT_NE(ReadFileBytes(Path()).find("SP" + std::to_string(pen)), std::string::npos);
     EXPECT_GT(CountPen(LoadFromDisk(), pen), 0);
 }
 

@@ -29,14 +29,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 struct Rgb {
     int r, g, b;
 };
@@ -214,11 +206,11 @@ TEST_F(PlotterViewTest, ResetPensAsksFirstAndNoChangesNothing)
     std::ofstream(m_folder.File("pens.plt")) << "IN;";
     m_view->SetDrawing("pens.plt", d);
     ASSERT_TRUE(m_view->SaveDrawingToFile().ok());
-    const std::string before = ReadBytes(m_folder.File("pens.plt"));
+    const std::string before = ReadFileBytes(m_folder.File("pens.plt"));
 
     wxTEST_DIALOG(m_view->ResetPens(), wxExpectModal<wxMessageDialog>(wxID_NO)
                                            .Describe("Be sure to reset plot pen ?"));
-    EXPECT_EQ(ReadBytes(m_folder.File("pens.plt")), before);
+    EXPECT_EQ(ReadFileBytes(m_folder.File("pens.plt")), before);
     EXPECT_EQ(m_view->GetDrawing().GetPolyline(0)->GetPenNo(), 2);
 
     wxTEST_DIALOG(m_view->ResetPens(), wxExpectModal<wxMessageDialog>(wxID_YES));
