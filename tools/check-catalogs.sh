@@ -2,7 +2,7 @@
 # Checks that every translatable text of the program is in every catalog
 # under resources/Language/ (except en.po, which only gives the window-title
 # keys their English titles). Texts are the literals marked with _(),
-# wxGetTranslation() or wxTRANSLATE() anywhere under src/, plus the window
+# wxGetTranslation(), wxTRANSLATE() or N_() anywhere under src/, plus the window
 # title keys, which are looked up by name.
 # Prints the missing texts per catalog and exits 1 when any is missing.
 set -eu
@@ -14,7 +14,7 @@ trap 'rm -rf "$work"' EXIT INT TERM
 titles="CMainFrame CAboutDlg CBlockSetDlg CCombineDlg CSlotDefineDlg CExtractFrameDlg CHalfCutDlg CPlotSetDlg"
 
 find "$root/src" \( -name '*.cpp' -o -name '*.h' \) | LC_ALL=C sort > "$work/sources"
-xgettext --from-code=UTF-8 --language=C++ -k_ -kwxGetTranslation -kwxTRANSLATE \
+xgettext --from-code=UTF-8 --language=C++ -k_ -kN_ -kwxGetTranslation -kwxTRANSLATE \
     --omit-header -f "$work/sources" -o "$work/code.pot"
 [ -f "$work/code.pot" ] || : > "$work/code.pot"
 for key in $titles; do

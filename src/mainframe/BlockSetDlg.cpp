@@ -23,9 +23,9 @@ CBlockSetDlg::CBlockSetDlg(wxWindow* parent, wxWindowID id, const wxString& titl
         grid->Add(field, 1, wxEXPAND);
         return field;
     };
-    m_totalField = addField("Total block", ID_TOTAL, wxTE_READONLY);
-    m_beginField = addField("Begin block", ID_BEGIN, 0);
-    m_stopField = addField("Stop block", ID_STOP, 0);
+    m_totalField = addField(wxTRANSLATE("Total block"), ID_TOTAL, wxTE_READONLY);
+    m_beginField = addField(wxTRANSLATE("Begin block"), ID_BEGIN, 0);
+    m_stopField = addField(wxTRANSLATE("Stop block"), ID_STOP, 0);
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->AddStretchSpacer();

@@ -1,23 +1,24 @@
 #include "mainframe/CommandTable.h"
 
 #include "mainframe/CommandIds.h"
+#include "plotlib/TextMark.h"
 
 const std::vector<ButtonSpec>& LeftButtonSpecs()
 {
     static const std::vector<ButtonSpec> specs = {
-        {cmd::PlotPath, "XPM/Path.xpm", nullptr, "Setup plotter files path"},
-        {cmd::Refresh, "XPM/Refresh.xpm", nullptr, "Refresh the plotter files"},
+        {cmd::PlotPath, "XPM/Path.xpm", nullptr, N_("Setup plotter files path")},
+        {cmd::Refresh, "XPM/Refresh.xpm", nullptr, N_("Refresh the plotter files")},
         {cmd::PrevFile, "XPM/Prev.xpm", nullptr, nullptr},
-        {cmd::Rotate, "XPM/Rotate.xpm", nullptr, "Rotate current file 90 degree"},
-        {cmd::Mirror, "XPM/Mirror.xpm", nullptr, "Mirror current file on vertical"},
-        {cmd::Copies, "XPM/Copys.xpm", nullptr, "Set plot copys"},
+        {cmd::Rotate, "XPM/Rotate.xpm", nullptr, N_("Rotate current file 90 degree")},
+        {cmd::Mirror, "XPM/Mirror.xpm", nullptr, N_("Mirror current file on vertical")},
+        {cmd::Copies, "XPM/Copys.xpm", nullptr, N_("Set plot copys")},
         {cmd::Blocks, "XPM/Start.xpm", nullptr,
-         "Edit the start and stop block for the selected file"},
-        {cmd::Remove, "XPM/Remove.xpm", nullptr, "Remove selected file from plot list"},
+         N_("Edit the start and stop block for the selected file")},
+        {cmd::Remove, "XPM/Remove.xpm", nullptr, N_("Remove selected file from plot list")},
         {cmd::NextFile, "XPM/Next.xpm", nullptr, nullptr},
-        {cmd::AddSelected, "XPM/Load.xpm", nullptr, "Add selected file to plot list"},
-        {cmd::RemoveAll, "XPM/RemoveAll.xpm", nullptr, "Remove all files from plot list"},
-        {cmd::AddAll, "XPM/LoadAll.xpm", nullptr, "Add all files to plot list"},
+        {cmd::AddSelected, "XPM/Load.xpm", nullptr, N_("Add selected file to plot list")},
+        {cmd::RemoveAll, "XPM/RemoveAll.xpm", nullptr, N_("Remove all files from plot list")},
+        {cmd::AddAll, "XPM/LoadAll.xpm", nullptr, N_("Add all files to plot list")},
     };
     return specs;
 }
@@ -36,21 +37,21 @@ const std::vector<ButtonSpec>& WindowButtonSpecs()
 const std::vector<ButtonSpec>& ToolButtonSpecs()
 {
     static const std::vector<ButtonSpec> specs = {
-        {cmd::Setup, "XPM/Setup.xpm", nullptr, "Plotter config"},
-        {cmd::Language, "XPM/Language.xpm", nullptr, "Select language"},
-        {cmd::Print, "XPM/Print.xpm", "XPM/Print_Disabled.xpm", "Begin plot selected files"},
+        {cmd::Setup, "XPM/Setup.xpm", nullptr, N_("Plotter config")},
+        {cmd::Language, "XPM/Language.xpm", nullptr, N_("Select language")},
+        {cmd::Print, "XPM/Print.xpm", "XPM/Print_Disabled.xpm", N_("Begin plot selected files")},
         {cmd::PlotToFile, "XPM/Save.xpm", "XPM/Save_Disabled.xpm",
-         "Plot selected files into file"},
-        {cmd::ToolZoom, "XPM/Zoom.xpm", nullptr, "Zoom view"},
-        {cmd::ToolDrawPen, "XPM/SP1.xpm", nullptr, "Select draw pen"},
-        {cmd::ToolCutPen, "XPM/SP2.xpm", nullptr, "Select cut pen"},
-        {cmd::ToolHalfCutPen, "XPM/SP3.xpm", nullptr, "Select half cut pen"},
-        {cmd::HalfCut, "XPM/HalfCut.xpm", nullptr, "Setup half cut data"},
+         N_("Plot selected files into file")},
+        {cmd::ToolZoom, "XPM/Zoom.xpm", nullptr, N_("Zoom view")},
+        {cmd::ToolDrawPen, "XPM/SP1.xpm", nullptr, N_("Select draw pen")},
+        {cmd::ToolCutPen, "XPM/SP2.xpm", nullptr, N_("Select cut pen")},
+        {cmd::ToolHalfCutPen, "XPM/SP3.xpm", nullptr, N_("Select half cut pen")},
+        {cmd::HalfCut, "XPM/HalfCut.xpm", nullptr, N_("Setup half cut data")},
         {cmd::Emulate, "XPM/Emulate.xpm", "XPM/Emulate_Disabled.xpm",
-         "Emulate plot action, Press \"Esc\" to cancel!"},
-        {cmd::ResetPen, "XPM/Reset.xpm", nullptr, "Reset plot pen"},
-        {cmd::Outline, "XPM/Outline.xpm", "XPM/Outline_Disabled.xpm", "Extract outline"},
-        {cmd::About, "XPM/About.xpm", nullptr, "About Plotvane"},
+         N_("Emulate plot action, Press \"Esc\" to cancel!")},
+        {cmd::ResetPen, "XPM/Reset.xpm", nullptr, N_("Reset plot pen")},
+        {cmd::Outline, "XPM/Outline.xpm", "XPM/Outline_Disabled.xpm", N_("Extract outline")},
+        {cmd::About, "XPM/About.xpm", nullptr, N_("About Plotvane")},
     };
     return specs;
 }
@@ -58,11 +59,11 @@ const std::vector<ButtonSpec>& ToolButtonSpecs()
 const std::vector<MenuItemSpec>& EditMenuSpecs()
 {
     static const std::vector<MenuItemSpec> specs = {
-        {cmd::Combine, "Combine"},   {0, nullptr},
-        {cmd::Slot, "&Slot"},        {cmd::SlotSetup, "Slot S&etup"},
-        {cmd::Undo, "Undo"},         {cmd::Redo, "Redo"},
-        {0, nullptr},                {cmd::BrokenLine, "Broken Line"},
-        {cmd::Spline, "Spline"},
+        {cmd::Combine, N_("Combine")},   {0, nullptr},
+        {cmd::Slot, N_("&Slot")},        {cmd::SlotSetup, N_("Slot S&etup")},
+        {cmd::Undo, N_("Undo")},         {cmd::Redo, N_("Redo")},
+        {0, nullptr},                {cmd::BrokenLine, N_("Broken Line")},
+        {cmd::Spline, N_("Spline")},
     };
     return specs;
 }

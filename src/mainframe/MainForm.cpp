@@ -426,9 +426,12 @@ void MainForm::SetupListColumns()
     const struct {
         const char* title;
         int width;
-    } plotColumns[] = {{"File name", 250}, {"Total block", 60}, {"Begin block", 60},
-                       {"Stop block", 60}, {"Rotate", 70},      {"Mirror", 70},
-                       {"W x H (MM)", 90}, {"Copys", 70}};
+    } plotColumns[] = {
+        {wxTRANSLATE("File name"), 250},  {wxTRANSLATE("Total block"), 60},
+        {wxTRANSLATE("Begin block"), 60}, {wxTRANSLATE("Stop block"), 60},
+        {wxTRANSLATE("Rotate"), 70},      {wxTRANSLATE("Mirror"), 70},
+        {wxTRANSLATE("W x H (MM)"), 90},  {wxTRANSLATE("Copys"), 70},
+    };
     long column = 0;
     for (const auto& c : plotColumns)
         m_plotList->InsertColumn(column++, wxGetTranslation(c.title), wxLIST_FORMAT_LEFT,

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "plotlib/TextMark.h"
 #include "plotlib/Transport.h"
 
 namespace {
@@ -59,69 +60,78 @@ bool ParseDecimal(const std::string& text, double& value)
 DeviceProblem CheckDeviceFields(const DeviceInfo& d)
 {
     if (d.name.empty())
-        return Problem(DeviceField::Name, "The device needs a name.");
+        return Problem(DeviceField::Name, N_("The device needs a name."));
     if (HasControlCharacters(d.name) || d.name.front() == ' ' || d.name.back() == ' ' ||
         d.name.front() == '[')
         return Problem(DeviceField::Name,
-                       "The name must not start with '[', start or end with a blank, or hold "
-                       "control characters.");
+                       N_("The name must not start with '[', start or end with a blank, or hold "
+                          "control characters."));
 
     if (d.target.empty()) {
         switch (d.kind) {
-        case ConnectionKind::Folder: return Problem(DeviceField::Target, "Choose the output folder.");
-        case ConnectionKind::File: return Problem(DeviceField::Target, "Enter the file or device path.");
-        case ConnectionKind::Tcp: return Problem(DeviceField::Target, "Enter the plotter's host name or address.");
-        case ConnectionKind::Serial: return Problem(DeviceField::Target, "Enter the serial port.");
-        case ConnectionKind::Cups: return Problem(DeviceField::Target, "Choose a CUPS queue.");
+        case ConnectionKind::Folder:
+            return Problem(DeviceField::Target, N_("Choose the output folder."));
+        case ConnectionKind::File:
+            return Problem(DeviceField::Target, N_("Enter the file or device path."));
+        case ConnectionKind::Tcp:
+            return Problem(DeviceField::Target, N_("Enter the plotter's host name or address."));
+        case ConnectionKind::Serial:
+            return Problem(DeviceField::Target, N_("Enter the serial port."));
+        case ConnectionKind::Cups:
+            return Problem(DeviceField::Target, N_("Choose a CUPS queue."));
         }
     }
     if (HasControlCharacters(d.target))
-        return Problem(DeviceField::Target, "The connection target holds control characters.");
+        return Problem(DeviceField::Target, N_("The connection target holds control characters."));
     if (d.kind == ConnectionKind::Tcp) {
         std::string host, error;
         int port = 0;
         if (!ParseHostPort(d.target, 9100, host, port, error))
             return Problem(DeviceField::Target,
-                           "Enter the plotter as host or host:port (port 1 to 65535).");
+                           N_("Enter the plotter as host or host:port (port 1 to 65535)."));
     }
     if (d.kind == ConnectionKind::Serial) {
         if (d.serial.baudRate <= 0)
-            return Problem(DeviceField::BaudRate, "Choose a baud rate.");
+            return Problem(DeviceField::BaudRate, N_("Choose a baud rate."));
         if (d.serial.dataBits < 5 || d.serial.dataBits > 8)
-            return Problem(DeviceField::DataBits, "Data bits must be 5 to 8.");
+            return Problem(DeviceField::DataBits, N_("Data bits must be 5 to 8."));
         if (d.serial.parity != 'N' && d.serial.parity != 'E' && d.serial.parity != 'O')
-            return Problem(DeviceField::Parity, "Parity must be none, even or odd.");
+            return Problem(DeviceField::Parity, N_("Parity must be none, even or odd."));
         if (d.serial.stopBits != 1 && d.serial.stopBits != 2)
-            return Problem(DeviceField::StopBits, "Stop bits must be 1 or 2.");
+            return Problem(DeviceField::StopBits, N_("Stop bits must be 1 or 2."));
     }
     if (d.timeoutMs < kMinTimeoutMs || d.timeoutMs > kMaxTimeoutMs)
-        return Problem(DeviceField::Timeout, "The timeout must be 100 to 3600000 ms.");
+        return Problem(DeviceField::Timeout, N_("The timeout must be 100 to 3600000 ms."));
 
     const PLOTTERCONFIG& c = d.config;
     if (c.resolution < kMinResolution || c.resolution > kMaxResolution)
         return Problem(DeviceField::Resolution,
-                       "The resolution must be 1 to 100000 plotter units per inch.");
+                       N_("The resolution must be 1 to 100000 plotter units per inch."));
     if (!std::isfinite(c.paperWidth) || c.paperWidth <= 0.0f)
-        return Problem(DeviceField::PaperWidth, "The paper width must be greater than zero.");
+        return Problem(DeviceField::PaperWidth, N_("The paper width must be greater than zero."));
     if (!FitsInUnits(c.paperWidth, c.resolution))
-        return Problem(DeviceField::PaperWidth, "The paper width is too large for this resolution.");
+        return Problem(DeviceField::PaperWidth,
+                       N_("The paper width is too large for this resolution."));
     if (!std::isfinite(c.blockLength) || c.blockLength < 0.0f)
         return Problem(DeviceField::BlockLength,
-                       "The block length must be 0 (no blocks) or greater.");
+                       N_("The block length must be 0 (no blocks) or greater."));
     if (!FitsInUnits(c.blockLength, c.resolution))
-        return Problem(DeviceField::BlockLength, "The block length is too large for this resolution.");
+        return Problem(DeviceField::BlockLength,
+                       N_("The block length is too large for this resolution."));
     if (!IsPen(c.drawPen))
-        return Problem(DeviceField::DrawPen, "The draw pen must be 1 to 8.");
+        return Problem(DeviceField::DrawPen, N_("The draw pen must be 1 to 8."));
     if (!IsPen(c.cutPen))
-        return Problem(DeviceField::CutPen, "The cut pen must be 1 to 8.");
+        return Problem(DeviceField::CutPen, N_("The cut pen must be 1 to 8."));
     if (!IsPen(c.halfCutPen))
-        return Problem(DeviceField::HalfCutPen, "The half-cut pen must be 1 to 8.");
+        return Problem(DeviceField::HalfCutPen, N_("The half-cut pen must be 1 to 8."));
     if (!IsPen(c.extractPen))
-        return Problem(DeviceField::ExtractPen, "The extract pen must be 1 to 8.");
+        return Problem(DeviceField::ExtractPen, N_("The extract pen must be 1 to 8."));
     if (!std::isfinite(c.scaleX) || c.scaleX <= 0.0f || c.scaleX > 100.0f)
-        return Problem(DeviceField::ScaleX, "The scale factor must be greater than 0 and at most 100.");
+        return Problem(DeviceField::ScaleX,
+                       N_("The scale factor must be greater than 0 and at most 100."));
     if (!std::isfinite(c.scaleY) || c.scaleY <= 0.0f || c.scaleY > 100.0f)
-        return Problem(DeviceField::ScaleY, "The scale factor must be greater than 0 and at most 100.");
+        return Problem(DeviceField::ScaleY,
+                       N_("The scale factor must be greater than 0 and at most 100."));
 
     // Whatever the device list itself refuses (an unsupported baud rate,
     // for one) is refused here too.
@@ -134,14 +144,14 @@ DeviceProblem CheckDeviceFields(const DeviceInfo& d)
 DeviceProblem CheckDeviceInList(const std::vector<DeviceInfo>& devices, size_t index)
 {
     if (index >= devices.size())
-        return Problem(DeviceField::None, "There is no such device.");
+        return Problem(DeviceField::None, N_("There is no such device."));
     DeviceProblem p = CheckDeviceFields(devices[index]);
     if (!p.ok())
         return p;
     const std::string name = Lower(devices[index].name);
     for (size_t i = 0; i < devices.size(); ++i) {
         if (i != index && Lower(devices[i].name) == name)
-            return Problem(DeviceField::Name, "Another device already has this name.");
+            return Problem(DeviceField::Name, N_("Another device already has this name."));
     }
     return DeviceProblem{};
 }

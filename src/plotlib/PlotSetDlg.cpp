@@ -47,13 +47,13 @@ bool ParseInteger(const wxString& text, int& value)
 const char* TargetLabel(ConnectionKind kind)
 {
     switch (kind) {
-    case ConnectionKind::Folder: return "Folder:";
-    case ConnectionKind::File: return "File or device:";
-    case ConnectionKind::Tcp: return "Host[:port]:";
-    case ConnectionKind::Serial: return "Serial port:";
-    case ConnectionKind::Cups: return "CUPS queue:";
+    case ConnectionKind::Folder: return wxTRANSLATE("Folder:");
+    case ConnectionKind::File: return wxTRANSLATE("File or device:");
+    case ConnectionKind::Tcp: return wxTRANSLATE("Host[:port]:");
+    case ConnectionKind::Serial: return wxTRANSLATE("Serial port:");
+    case ConnectionKind::Cups: return wxTRANSLATE("CUPS queue:");
     }
-    return "Target:";
+    return wxTRANSLATE("Target:");
 }
 
 } // namespace
@@ -108,7 +108,7 @@ void CPlotSetDlg::BuildControls()
 
     // The device list.
     wxBoxSizer* left = new wxBoxSizer(wxVERTICAL);
-    left->Add(label("Devices"), 0, wxALL, 5);
+    left->Add(label(wxTRANSLATE("Devices")), 0, wxALL, 5);
     m_list = new wxListBox(this, ID_LIST, wxDefaultPosition, wxSize(180, 240));
     left->Add(m_list, 1, wxALL | wxEXPAND, 5);
     wxBoxSizer* listButtons = new wxBoxSizer(wxHORIZONTAL);
@@ -134,7 +134,7 @@ void CPlotSetDlg::BuildControls()
     };
 
     m_name = text(ID_NAME, 200);
-    row(label("Name:"), m_name);
+    row(label(wxTRANSLATE("Name:")), m_name);
 
     m_kind = new wxChoice(this, ID_KIND);
     m_kind->Append(_("Folder (a new plot file per job)"));
@@ -142,9 +142,9 @@ void CPlotSetDlg::BuildControls()
     m_kind->Append(_("Network (raw TCP)"));
     m_kind->Append(_("Serial port"));
     m_kind->Append(_("CUPS queue"));
-    row(label("Connection:"), m_kind);
+    row(label(wxTRANSLATE("Connection:")), m_kind);
 
-    m_targetLabel = label("Target:");
+    m_targetLabel = label(wxTRANSLATE("Target:"));
     wxBoxSizer* targetRow = new wxBoxSizer(wxHORIZONTAL);
     m_target = new wxComboBox(this, ID_TARGET, wxEmptyString, wxDefaultPosition, wxSize(240, -1));
     m_browse = new wxButton(this, ID_BROWSE, _("Browse..."));
@@ -174,49 +174,49 @@ void CPlotSetDlg::BuildControls()
                         static_cast<wxWindow*>(m_parity), static_cast<wxWindow*>(m_stopBits),
                         static_cast<wxWindow*>(m_flow)})
         serialRow->Add(w, 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
-    rowSizer(label("Baud, data bits, parity, stop bits, flow:"), serialRow);
+    rowSizer(label(wxTRANSLATE("Baud, data bits, parity, stop bits, flow:")), serialRow);
 
     m_timeout = text(ID_TIMEOUT, 80);
-    row(label("Timeout (ms):"), m_timeout);
+    row(label(wxTRANSLATE("Timeout (ms):")), m_timeout);
 
     m_language = new wxChoice(this, ID_LANGUAGE);
     m_language->Append("HP-GL");
     m_language->Append("DMPL");
-    row(label("Language:"), m_language);
+    row(label(wxTRANSLATE("Language:")), m_language);
 
     m_paperWidth = text(ID_PAPER_WIDTH, 80);
-    row(label("Paper width (m):"), m_paperWidth);
+    row(label(wxTRANSLATE("Paper width (m):")), m_paperWidth);
     m_blockLength = text(ID_BLOCK_LENGTH, 80);
-    row(label("Block length (m, 0: none):"), m_blockLength);
+    row(label(wxTRANSLATE("Block length (m, 0: none):")), m_blockLength);
     m_resolution = text(ID_RESOLUTION, 80);
-    row(label("Resolution (units per inch):"), m_resolution);
+    row(label(wxTRANSLATE("Resolution (units per inch):")), m_resolution);
 
     wxBoxSizer* penRow = new wxBoxSizer(wxHORIZONTAL);
     m_drawPen = text(ID_DRAW_PEN, 40);
     m_cutPen = text(ID_CUT_PEN, 40);
     m_halfCutPen = text(ID_HALF_CUT_PEN, 40);
     penRow->Add(m_drawPen, 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
-    penRow->Add(label("cut"), 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
+    penRow->Add(label(wxTRANSLATE("cut")), 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
     penRow->Add(m_cutPen, 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
-    penRow->Add(label("half cut"), 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
+    penRow->Add(label(wxTRANSLATE("half cut")), 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
     penRow->Add(m_halfCutPen, 0, wxALIGN_CENTER_VERTICAL);
-    rowSizer(label("Pens (1 to 8): draw"), penRow);
+    rowSizer(label(wxTRANSLATE("Pens (1 to 8): draw")), penRow);
 
     wxBoxSizer* scaleRow = new wxBoxSizer(wxHORIZONTAL);
     m_scaleX = text(ID_SCALE_X, 70);
     m_scaleY = text(ID_SCALE_Y, 70);
     scaleRow->Add(m_scaleX, 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
-    scaleRow->Add(label("Y"), 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
+    scaleRow->Add(label(wxTRANSLATE("Y")), 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
     scaleRow->Add(m_scaleY, 0, wxALIGN_CENTER_VERTICAL);
-    rowSizer(label("Scale X"), scaleRow);
+    rowSizer(label(wxTRANSLATE("Scale X")), scaleRow);
 
     wxBoxSizer* extractRow = new wxBoxSizer(wxHORIZONTAL);
     m_extractOnAdd = new wxCheckBox(this, ID_EXTRACT_ON_ADD, _("Extract outlines of added files"));
     m_extractPen = text(ID_EXTRACT_PEN, 40);
     extractRow->Add(m_extractOnAdd, 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 8);
-    extractRow->Add(label("Extract pen:"), 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
+    extractRow->Add(label(wxTRANSLATE("Extract pen:")), 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
     extractRow->Add(m_extractPen, 0, wxALIGN_CENTER_VERTICAL);
-    rowSizer(label("Outlines:"), extractRow);
+    rowSizer(label(wxTRANSLATE("Outlines:")), extractRow);
 
     columns->Add(grid, 1, wxALL | wxEXPAND, 5);
     top->Add(columns, 1, wxEXPAND);

@@ -59,8 +59,8 @@ void CHalfCutDlg::CreateControls()
                   wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL | wxALL, kBorder);
         return field;
     };
-    m_solid = addRow("Cut length:", ID_SOLID, "2.0");
-    m_space = addRow("Cut Spacer:", ID_SPACE, "0.1");
+    m_solid = addRow(wxTRANSLATE("Cut length:"), ID_SOLID, "2.0");
+    m_space = addRow(wxTRANSLATE("Cut Spacer:"), ID_SPACE, "0.1");
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     top->Add(buttons, 0, wxALIGN_CENTER_HORIZONTAL | wxALL, kBorder);

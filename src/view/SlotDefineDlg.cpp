@@ -73,19 +73,19 @@ void CSlotDefineDlg::CreateControls()
 
     auto* row1 = new wxBoxSizer(wxHORIZONTAL);
     top->Add(row1, 0, wxALIGN_CENTER_HORIZONTAL | wxALL, kBorder);
-    m_width = AddField(row1, "Slot Width", ID_WIDTH);
+    m_width = AddField(row1, wxTRANSLATE("Slot Width"), ID_WIDTH);
     row1->Add(10, 5, 0, wxALIGN_CENTER_VERTICAL | wxALL, kBorder);
-    m_length = AddField(row1, "Slot Length", ID_LENGTH);
+    m_length = AddField(row1, wxTRANSLATE("Slot Length"), ID_LENGTH);
 
     auto* row2 = new wxBoxSizer(wxHORIZONTAL);
     top->Add(row2, 0, wxALIGN_CENTER_HORIZONTAL | wxALL, kBorder);
-    m_preSpaceA = AddField(row2, "PreSpace A", ID_PRESPACE_A);
+    m_preSpaceA = AddField(row2, wxTRANSLATE("PreSpace A"), ID_PRESPACE_A);
     row2->Add(10, 5, 0, wxALIGN_CENTER_VERTICAL | wxALL, kBorder);
-    m_preSpaceB = AddField(row2, "PreSpace B", ID_PRESPACE_B);
+    m_preSpaceB = AddField(row2, wxTRANSLATE("PreSpace B"), ID_PRESPACE_B);
 
     auto* row3 = new wxBoxSizer(wxHORIZONTAL);
     top->Add(row3, 0, wxALIGN_CENTER_HORIZONTAL | wxALL, kBorder);
-    m_space = AddField(row3, "Slot Space", ID_SPACE);
+    m_space = AddField(row3, wxTRANSLATE("Slot Space"), ID_SPACE);
     row3->Add(10, 5, 0, wxALIGN_CENTER_VERTICAL | wxALL, kBorder);
     auto* ok = new wxButton(this, wxID_OK, wxGetTranslation("OK"));
     row3->Add(ok, 0, wxALIGN_CENTER_VERTICAL | wxALL, kBorder);
