@@ -7,7 +7,6 @@
 #include <limits>
 #include <memory>
 
-#include "app/IniSettings.h"
 #include "geometry/GeometryPrimitives.h"
 #include "plotlib/BSpline.h"
 
@@ -48,17 +47,6 @@ bool IsDrag(int anchorX, int anchorY, int x, int y)
 {
     return Distance(static_cast<float>(anchorX), static_cast<float>(anchorY),
                     static_cast<float>(x), static_cast<float>(y)) > kDragThreshold;
-}
-
-SlotSettings ReadSlotSettings()
-{
-    SlotSettings s;
-    s.width = GetIniInt("Global", "Slot_Width", 6);
-    s.length = GetIniInt("Global", "Slot_Length", 10);
-    s.preSpaceA = GetIniInt("Global", "Slot_PreSpaceA", 3);
-    s.preSpaceB = GetIniInt("Global", "Slot_PreSpaceB", 3);
-    s.space = GetIniInt("Global", "SlotSpace", 3);
-    return s;
 }
 
 void ClearSelection(CPolylineIArray& drawing, std::vector<int>& selection)

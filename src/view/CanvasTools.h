@@ -16,6 +16,7 @@
 
 #include "plotlib/PlotterConfig.h"
 #include "plotlib/Polyline.h"
+#include "view/SlotSettings.h"
 
 // Tool identifiers; they double as the main window's command identifiers.
 enum CanvasTool : int {
@@ -37,17 +38,6 @@ bool ToolPushesUndo(int tool);
 // click; only a larger distance counts as a drag.
 constexpr float kDragThreshold = 5.0f;
 bool IsDrag(int anchorX, int anchorY, int x, int y);
-
-// The five slot sizes in millimetres, as stored in Setting.ini.
-struct SlotSettings {
-    int width = 6;
-    int length = 10;
-    int preSpaceA = 3;
-    int preSpaceB = 3;
-    int space = 3;
-};
-// Reads them anew from section "Global" (defaults 6, 10, 3, 3, 3).
-SlotSettings ReadSlotSettings();
 
 // Clears the selected flag of every selected polyline and empties the
 // selection.

@@ -8,7 +8,6 @@
 #include <wx/textctrl.h>
 
 #include "app/PlotvaneApp.h"
-#include "view/SlotSettingsStore.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <wx/dialog.h>
 
-#include "view/CanvasTools.h"
+#include "view/SlotSettings.h"
 
 class wxSpinCtrl;
 class wxSpinEvent;
