@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "geometry/GeometryPrimitives.h"
-#include "mainframe/CommandSets.h"
+#include "plotlib/CommandSets.h"
 #include "plotlib/Plotter.h"
 
 const char* const kCombineMark = "*** ";

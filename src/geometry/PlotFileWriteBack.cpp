@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "mainframe/CommandSets.h"
+#include "plotlib/CommandSets.h"
 #include "plotlib/Plotter.h"
 #include "plotlib/ProgramDir.h"
 

@@ -1,6 +1,6 @@
 #include "mainframe/EmulationData.h"
 
-#include "mainframe/CommandSets.h"
+#include "plotlib/CommandSets.h"
 #include "mainframe/TempPlotFile.h"
 #include "plotlib/PlotOutput.h"
 

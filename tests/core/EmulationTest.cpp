@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
-#include "mainframe/CommandSets.h"
+#include "plotlib/CommandSets.h"
 #include "mainframe/EmulationData.h"
 #include "mainframe/TempPlotFile.h"
 #include "plotlib/Devices.h"

@@ -9,7 +9,7 @@
 #include <random>
 
 #include "TempDir.h"
-#include "mainframe/CommandSets.h"
+#include "plotlib/CommandSets.h"
 #include "plotlib/AtomicFile.h"
 #include "plotlib/PlotEncoder.h"
 #include "plotlib/Plotter.h"

@@ -7,9 +7,9 @@
 
 #include "GuiTestSupport.h"
 #include "app/IniSettings.h"
-#include "app/PlotvaneApp.h"
+#include "app/gui/PlotvaneApp.h"
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 
 TEST(PlotvaneApp, SharedSettingsRoundTripThroughSettingIni)
 {

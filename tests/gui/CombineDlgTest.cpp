@@ -17,10 +17,10 @@
 #include "GuiTestSupport.h"
 #include "TempDir.h"
 #include "app/IniSettings.h"
-#include "app/PlotvaneApp.h"
-#include "geometry/CombineDlg.h"
+#include "app/gui/PlotvaneApp.h"
+#include "geometry/gui/CombineDlg.h"
 #include "plotlib/Devices.h"
-#include "view/PlotterView.h"
+#include "view/gui/PlotterView.h"
 
 namespace fs = std::filesystem;
 

@@ -17,14 +17,14 @@
 #include "GuiTestSupport.h"
 #include "TempDir.h"
 #include "app/IniSettings.h"
-#include "app/PlotvaneApp.h"
+#include "app/gui/PlotvaneApp.h"
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 #include "mainframe/PlotQueue.h"
 #include "plotlib/Polyline.h"
-#include "view/HalfCutDlg.h"
-#include "view/PlotterView.h"
-#include "view/SlotDefineDlg.h"
+#include "view/gui/HalfCutDlg.h"
+#include "view/gui/PlotterView.h"
+#include "view/gui/SlotDefineDlg.h"
 
 namespace fs = std::filesystem;
 

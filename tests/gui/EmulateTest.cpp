@@ -21,13 +21,13 @@
 #include "GuiTestSupport.h"
 #include "TempDir.h"
 #include "app/IniSettings.h"
-#include "app/PlotvaneApp.h"
+#include "app/gui/PlotvaneApp.h"
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 #include "mainframe/PlotQueue.h"
 #include "plotlib/Devices.h"
 #include "plotlib/Polyline.h"
-#include "view/PlotterView.h"
+#include "view/gui/PlotterView.h"
 
 namespace fs = std::filesystem;
 

@@ -13,9 +13,9 @@
 
 #include "GuiTestSupport.h"
 #include "TempDir.h"
-#include "app/PlotvaneApp.h"
+#include "app/gui/PlotvaneApp.h"
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 
 namespace fs = std::filesystem;
 

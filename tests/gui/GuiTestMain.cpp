@@ -15,9 +15,9 @@
 #include <wx/log.h>
 
 #include "GuiTestSupport.h"
-#include "app/PlotvaneApp.h"
+#include "app/gui/PlotvaneApp.h"
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 #include "plotlib/Devices.h"
 #include "plotlib/ProgramDir.h"
 

@@ -16,10 +16,10 @@
 
 #include "GuiTestSupport.h"
 #include "app/IniSettings.h"
-#include "app/PlotvaneApp.h"
-#include "app/PlotvaneTaskBarIcon.h"
+#include "app/gui/PlotvaneApp.h"
+#include "app/gui/PlotvaneTaskBarIcon.h"
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <wx/choice.h>
 
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 #include "plotlib/Devices.h"
-#include "plotlib/PlotSetDlg.h"
+#include "plotlib/gui/PlotSetDlg.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 
 #include "GuiTestSupport.h"
 #include "app/IniSettings.h"
-#include "app/PlotvaneApp.h"
+#include "app/gui/PlotvaneApp.h"
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
-#include "mainframe/MainFormLabel.h"
+#include "mainframe/gui/MainForm.h"
+#include "mainframe/gui/MainFormLabel.h"
 
 namespace {
 

@@ -16,10 +16,11 @@
 #include <wx/textctrl.h>
 
 #include "GuiTestSupport.h"
-#include "geometry/AboutDlg.h"
+#include "app/gui/AppLook.h"
+#include "geometry/gui/AboutDlg.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 #include "plotlib/Devices.h"
 
 namespace {
@@ -203,14 +204,14 @@ TEST_F(MainFormTest, ToolButtonsActAsOneRadioGroup)
     EXPECT_EQ(m_form->GetCanvasTool(), cmd::ToolZoom);
     auto bitmapOf = [&](int id) { return Control<wxBitmapButton>(id)->GetBitmapLabel(); };
     EXPECT_TRUE(SameImage(bitmapOf(cmd::ToolZoom),
-                          MainForm::LoadBitmapFile("XPM/Zoom_Selected.xpm")));
+                          LoadBitmapFile("XPM/Zoom_Selected.xpm")));
 
     ClickWindow(m_form->FindWindow(cmd::ToolCutPen));
     EXPECT_EQ(m_form->GetCanvasTool(), cmd::ToolCutPen);
     EXPECT_TRUE(SameImage(bitmapOf(cmd::ToolCutPen),
-                          MainForm::LoadBitmapFile("XPM/SP2_Selected.xpm")));
-    EXPECT_TRUE(SameImage(bitmapOf(cmd::ToolZoom), MainForm::LoadBitmapFile("XPM/Zoom.xpm")));
-    EXPECT_TRUE(SameImage(bitmapOf(cmd::ToolDrawPen), MainForm::LoadBitmapFile("XPM/SP1.xpm")));
+                          LoadBitmapFile("XPM/SP2_Selected.xpm")));
+    EXPECT_TRUE(SameImage(bitmapOf(cmd::ToolZoom), LoadBitmapFile("XPM/Zoom.xpm")));
+    EXPECT_TRUE(SameImage(bitmapOf(cmd::ToolDrawPen), LoadBitmapFile("XPM/SP1.xpm")));
 
     SendCommand(m_form, cmd::Spline, wxEVT_MENU);
     EXPECT_EQ(m_form->GetCanvasTool(), cmd::Spline);
@@ -255,8 +256,8 @@ TEST(MainFormImages, MissingImageFolderStillOpensTheWindow)
     std::filesystem::rename(images, away);
     MainForm* form = CreateMainForm();
     EXPECT_TRUE(form->IsShown());
-    EXPECT_FALSE(MainForm::LoadBitmapFile("XPM/Path.xpm").IsOk());
-    EXPECT_FALSE(MainForm::LoadIconFile("XPM/Plotter.ico").IsOk());
+    EXPECT_FALSE(LoadBitmapFile("XPM/Path.xpm").IsOk());
+    EXPECT_FALSE(LoadIconFile("XPM/Plotter.ico").IsOk());
     auto* button = wxDynamicCast(form->FindWindow(cmd::PlotPath), wxBitmapButton);
     ASSERT_NE(button, nullptr);
     EXPECT_FALSE(button->GetBitmapLabel().IsOk());
@@ -271,9 +272,9 @@ TEST(MainFormImages, MissingImageFolderStillOpensTheWindow)
 
 TEST(MainFormImages, OnlyTheProgramIconLoadsAsIcon)
 {
-    EXPECT_TRUE(MainForm::LoadIconFile("XPM/Plotter.ico").IsOk());
-    EXPECT_FALSE(MainForm::LoadIconFile("XPM/Other.ico").IsOk());
-    EXPECT_TRUE(MainForm::LoadBitmapFile("XPM/Icon.jpg").IsOk());
-    EXPECT_TRUE(MainForm::LoadBitmapFile("XPM\\left_bg.jpg").IsOk());
-    EXPECT_FALSE(MainForm::LoadBitmapFile("XPM/none.xpm").IsOk());
+    EXPECT_TRUE(LoadIconFile("XPM/Plotter.ico").IsOk());
+    EXPECT_FALSE(LoadIconFile("XPM/Other.ico").IsOk());
+    EXPECT_TRUE(LoadBitmapFile("XPM/Icon.jpg").IsOk());
+    EXPECT_TRUE(LoadBitmapFile("XPM\\left_bg.jpg").IsOk());
+    EXPECT_FALSE(LoadBitmapFile("XPM/none.xpm").IsOk());
 }

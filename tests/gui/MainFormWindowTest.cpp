@@ -9,9 +9,10 @@
 
 #include "GuiTestSupport.h"
 #include "app/IniSettings.h"
-#include "app/PlotvaneTaskBarIcon.h"
+#include "app/gui/AppLook.h"
+#include "app/gui/PlotvaneTaskBarIcon.h"
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ TEST_F(MainFormWindowTest, MaximiseFillsTheWorkAreaAndRestores)
     PumpEvents();
     EXPECT_TRUE(m_form->IsFilled());
     EXPECT_EQ(m_form->GetSize(), area.GetSize());
-    const wxImage restore = MainForm::LoadBitmapFile("XPM/restore.xpm").ConvertToImage();
+    const wxImage restore = LoadBitmapFile("XPM/restore.xpm").ConvertToImage();
     const wxImage shown = button->GetBitmapLabel().ConvertToImage();
     ASSERT_TRUE(shown.IsOk());
     EXPECT_EQ(memcmp(shown.GetData(), restore.GetData(), restore.GetWidth() * restore.GetHeight() * 3),

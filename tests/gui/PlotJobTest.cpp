@@ -24,10 +24,10 @@
 
 #include "GuiTestSupport.h"
 #include "TempDir.h"
-#include "app/PlotvaneApp.h"
+#include "app/gui/PlotvaneApp.h"
 #include "core/LoopbackPlotter.h"
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 #include "mainframe/PlotQueue.h"
 #include "plotlib/Devices.h"
 

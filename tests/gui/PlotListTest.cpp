@@ -16,14 +16,14 @@
 
 #include "GuiTestSupport.h"
 #include "TempDir.h"
-#include "app/PlotvaneApp.h"
-#include "mainframe/BlockSetDlg.h"
+#include "app/gui/PlotvaneApp.h"
+#include "mainframe/gui/BlockSetDlg.h"
 #include "mainframe/CommandIds.h"
-#include "mainframe/MainForm.h"
+#include "mainframe/gui/MainForm.h"
 #include "mainframe/PlotQueue.h"
 #include "plotlib/Devices.h"
 #include "plotlib/Polyline.h"
-#include "view/PlotterView.h"
+#include "view/gui/PlotterView.h"
 
 namespace fs = std::filesystem;
 

@@ -10,7 +10,7 @@
 #include <wx/textctrl.h>
 
 #include "plotlib/Devices.h"
-#include "plotlib/PlotSetDlg.h"
+#include "plotlib/gui/PlotSetDlg.h"
 
 namespace {
 

@@ -21,9 +21,9 @@
 
 #include "GuiTestSupport.h"
 #include "TempDir.h"
-#include "app/PlotvaneApp.h"
+#include "app/gui/PlotvaneApp.h"
 #include "plotlib/Devices.h"
-#include "view/PlotterView.h"
+#include "view/gui/PlotterView.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "CliCommand.h"
-#include "mainframe/CommandSets.h"
+#include "plotlib/CommandSets.h"
 #include "plotlib/Plotter.h"
 
 namespace {

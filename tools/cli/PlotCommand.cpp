@@ -14,7 +14,7 @@
 
 #include "CliCommand.h"
 #include "app/IniSettings.h"
-#include "mainframe/CommandSets.h"
+#include "plotlib/CommandSets.h"
 #include "plotlib/Devices.h"
 #include "plotlib/PlotRun.h"
 

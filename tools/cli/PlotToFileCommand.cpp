@@ -8,7 +8,7 @@
 
 #include "CliCommand.h"
 #include "app/IniSettings.h"
-#include "mainframe/CommandSets.h"
+#include "plotlib/CommandSets.h"
 #include "plotlib/Devices.h"
 #include "plotlib/PlotOutput.h"
 

@@ -1,5 +1,0 @@
-// The program's entry point; kept apart so that the GUI tests can link the
-// application class with a main of their own.
-#include "app/PlotvaneApp.h"
-
-wxIMPLEMENT_APP(PlotvaneApp);
