@@ -6,6 +6,7 @@
 //
 // The marker: 5 000 closed pieces of 420 points laid out over a 1.8 m wide
 // marker and written in a shuffled order, as nesting programs write them.
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <cmath>
@@ -64,7 +65,8 @@ const Marker& TheMarker()
         }
         encoder.End();
         encoder.Flush();
-        WriteFileAtomically(m.path, text);
+        if (!WriteFileAtomically(m.path, text))
+            std::abort();
         m.bytes = text.size();
         return m;
     }();
@@ -130,7 +132,8 @@ void BM_PlotPenUpTravel(benchmark::State& state)
 {
     const Marker& marker = TheMarker();
     CPolylineIArray drawing;
-    drawing.Load(marker.path);
+    if (!drawing.Load(marker.path))
+        std::abort();
     drawing.AlignZero();
     const double fileOrder = CPenPathOrder::PenUpTravel(drawing.m_lines, PointI{0, 0});
     PLOTTERCONFIG config;
@@ -138,7 +141,8 @@ void BM_PlotPenUpTravel(benchmark::State& state)
     double ordered = 0;
     for (auto _ : state) {
         CPlotJob job;
-        job.PrepareDrawing(drawing, Job(marker.path), config, PlotSpacing());
+        if (!job.PrepareDrawing(drawing, Job(marker.path), config, PlotSpacing()))
+            std::abort();
         PointI pen{0, 0};
         ordered = 0;
         std::vector<CPolylineI> lines;

@@ -21,7 +21,7 @@ Status WriteDrawingToPlotFolder(const CPolylineIArray& drawing, const std::strin
                                 const std::string& fileName, const PLOTTERCONFIG& config)
 {
     if (fileName.empty())
-        return Status::Error("cannot write the drawing back: no file name");
+        return Status::BadInput("cannot write the drawing back: no file name");
     // A copy with unit scale: the device's own scale factors belong to
     // plotting, not to the file the drawing came from.
     PLOTTERCONFIG oneToOne = config;

@@ -39,16 +39,16 @@ Status FolderWatch::Start(const std::string& folder, std::function<void()> onCha
     const std::string root = folder.empty() ? std::string(".") : folder;
     std::error_code ec;
     if (!fs::is_directory(root, ec))
-        return Status::Error("cannot watch " + root + ": no such folder");
+        return Status::NotFound("cannot watch " + root + ": no such folder");
     m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_inotify < 0)
-        return Status::Error("cannot watch " + root + ": " + std::strerror(errno));
+        return Status::IoError("cannot watch " + root + ": " + std::strerror(errno));
     m_wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     m_rootWatch = inotify_add_watch(m_inotify, root.c_str(), kFolderEvents);
     if (m_wake < 0 || m_rootWatch < 0) {
         const std::string why = std::strerror(errno);
         Stop();
-        return Status::Error("cannot watch " + root + ": " + why);
+        return Status::IoError("cannot watch " + root + ": " + why);
     }
     m_folders[m_rootWatch] = root;
     AddTree(root, 0);

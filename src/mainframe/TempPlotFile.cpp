@@ -20,7 +20,7 @@ CTempPlotFile::CTempPlotFile(const std::string& prefix)
     buffer.push_back('\0');
     const int fd = mkstemp(buffer.data());
     if (fd < 0) {
-        m_status = Status::Error("cannot create a temporary file in " + folder.string() + ": " +
+        m_status = Status::IoError("cannot create a temporary file in " + folder.string() + ": " +
                                  std::strerror(errno));
         return;
     }

@@ -42,7 +42,7 @@ Status CAtomicFileWriter::Open(const std::string& path)
     std::string buffer = pattern;
     const int fd = mkstemp(buffer.data());
     if (fd < 0)
-        return Status::Error("cannot write " + path + ": " + ErrnoText(errno));
+        return Status::IoError("cannot write " + path + ": " + ErrnoText(errno));
     m_tempPath = buffer;
     struct stat st {};
     mode_t mode = 0644;
@@ -60,7 +60,7 @@ Status CAtomicFileWriter::Open(const std::string& path)
         close(fd);
         unlink(m_tempPath.c_str());
         m_tempPath.clear();
-        return Status::Error("cannot write " + path + ": " + ErrnoText(err));
+        return Status::IoError("cannot write " + path + ": " + ErrnoText(err));
     }
     std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
     return Status::Ok();
@@ -79,7 +79,7 @@ void CAtomicFileWriter::Write(const char* data, size_t size)
 Status CAtomicFileWriter::Commit()
 {
     if (!m_file)
-        return Status::Error("cannot write " + m_path + ": the file was not opened");
+        return Status::IoError("cannot write " + m_path + ": the file was not opened");
     if (std::fflush(m_file) != 0 && !m_failed) {
         m_failed = true;
         m_errno = errno;
@@ -96,13 +96,13 @@ Status CAtomicFileWriter::Commit()
     if (m_failed) {
         unlink(m_tempPath.c_str());
         m_tempPath.clear();
-        return Status::Error("cannot write " + m_path + ": " + ErrnoText(m_errno));
+        return Status::IoError("cannot write " + m_path + ": " + ErrnoText(m_errno));
     }
     if (std::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
         const int err = errno;
         unlink(m_tempPath.c_str());
         m_tempPath.clear();
-        return Status::Error("cannot replace " + m_path + ": " + ErrnoText(err));
+        return Status::IoError("cannot replace " + m_path + ": " + ErrnoText(err));
     }
     m_tempPath.clear();
     return Status::Ok();
@@ -134,12 +134,14 @@ Status ReadWholeFile(const std::string& path, std::string& data)
 {
     data.clear();
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Status::Error("cannot open " + path + ": " + ErrnoText(errno));
+    if (fd < 0) {
+        const int err = errno;
+        return Status::FromErrno(err, StatusKind::IoError, "cannot open " + path + ": " + ErrnoText(err));
+    }
     struct stat st {};
     if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         close(fd);
-        return Status::Error("cannot open " + path + ": it is a folder");
+        return Status::IoError("cannot open " + path + ": it is a folder");
     }
     if (st.st_size > 0)
         data.reserve(static_cast<size_t>(st.st_size));
@@ -151,7 +153,7 @@ Status ReadWholeFile(const std::string& path, std::string& data)
                 continue;
             const int err = errno;
             close(fd);
-            return Status::Error("cannot read " + path + ": " + ErrnoText(err));
+            return Status::IoError("cannot read " + path + ": " + ErrnoText(err));
         }
         if (n == 0)
             break;

@@ -47,7 +47,7 @@ Status CCupsTransport::Open(const std::string& jobName)
     Abort();
     m_jobId = 0;
     if (m_queue.empty())
-        return Status::Error("no CUPS queue set");
+        return Status::BadInput("no CUPS queue set");
     m_impl = std::make_unique<Impl>();
     m_impl->cancel = m_cancel;
     int cancelConnect = 0;
@@ -56,7 +56,7 @@ Status CCupsTransport::Open(const std::string& jobName)
                                 msec, &cancelConnect);
     if (!m_impl->http) {
         m_impl.reset();
-        return Status::Error(std::string("cannot connect to the CUPS scheduler at ") +
+        return Status::DeviceError(std::string("cannot connect to the CUPS scheduler at ") +
                              cupsServer() + ": " + LowerFirst(cupsLastErrorString()));
     }
     httpSetTimeout(m_impl->http, msec / 1000.0, &Impl::KeepWaiting, m_impl.get());
@@ -64,7 +64,7 @@ Status CCupsTransport::Open(const std::string& jobName)
     cups_dest_t* dest = cupsGetNamedDest(m_impl->http, m_queue.c_str(), nullptr);
     if (!dest) {
         m_impl.reset();
-        return Status::Error("CUPS queue \"" + m_queue + "\" not found");
+        return Status::NotFound("CUPS queue \"" + m_queue + "\" not found");
     }
     cupsFreeDests(1, dest);
 
@@ -74,13 +74,13 @@ Status CCupsTransport::Open(const std::string& jobName)
         const std::string reason = LowerFirst(cupsLastErrorString());
         m_impl.reset();
         m_jobId = 0;
-        return Status::Error("cannot create a job on CUPS queue \"" + m_queue + "\": " + reason);
+        return Status::DeviceError("cannot create a job on CUPS queue \"" + m_queue + "\": " + reason);
     }
     if (cupsStartDocument(m_impl->http, m_queue.c_str(), m_jobId, title.c_str(), CUPS_FORMAT_RAW,
                           1) != HTTP_STATUS_CONTINUE) {
         const std::string reason = LowerFirst(cupsLastErrorString());
         Abort();
-        return Status::Error("cannot send to CUPS queue \"" + m_queue + "\": " + reason);
+        return Status::DeviceError("cannot send to CUPS queue \"" + m_queue + "\": " + reason);
     }
     m_impl->documentOpen = true;
     return Status::Ok();
@@ -89,16 +89,16 @@ Status CCupsTransport::Open(const std::string& jobName)
 Status CCupsTransport::Write(const char* data, size_t size)
 {
     if (!m_impl || !m_impl->documentOpen)
-        return Status::Error("CUPS queue \"" + m_queue + "\" is not open");
+        return Status::DeviceError("CUPS queue \"" + m_queue + "\" is not open");
     if (Cancelled())
-        return Status::Error("writing to CUPS queue \"" + m_queue + "\": cancelled");
+        return Status::Cancelled("writing to CUPS queue \"" + m_queue + "\": cancelled");
     if (size == 0)
         return Status::Ok();
     if (cupsWriteRequestData(m_impl->http, data, size) != HTTP_STATUS_CONTINUE) {
         const std::string reason = Cancelled() ? std::string("cancelled")
                                                : LowerFirst(cupsLastErrorString());
         Abort();
-        return Status::Error("cannot write to CUPS queue \"" + m_queue + "\": " + reason);
+        return Status::DeviceError("cannot write to CUPS queue \"" + m_queue + "\": " + reason);
     }
     return Status::Ok();
 }
@@ -106,13 +106,13 @@ Status CCupsTransport::Write(const char* data, size_t size)
 Status CCupsTransport::Finish()
 {
     if (!m_impl || !m_impl->documentOpen)
-        return Status::Error("CUPS queue \"" + m_queue + "\" is not open");
+        return Status::DeviceError("CUPS queue \"" + m_queue + "\" is not open");
     m_impl->documentOpen = false;
     ipp_status_t status = cupsFinishDocument(m_impl->http, m_queue.c_str());
     if (status > IPP_STATUS_OK_CONFLICTING) {
         const std::string reason = LowerFirst(cupsLastErrorString());
         Abort();
-        return Status::Error("CUPS did not accept the job on queue \"" + m_queue + "\": " + reason);
+        return Status::DeviceError("CUPS did not accept the job on queue \"" + m_queue + "\": " + reason);
     }
     m_impl.reset();
     return Status::Ok();
@@ -157,15 +157,15 @@ CCupsTransport::~CCupsTransport() = default;
 
 Status CCupsTransport::Open(const std::string&)
 {
-    return Status::Error(LowerFirst("CUPS support is not built into this program"));
+    return Status::BadInput(LowerFirst("CUPS support is not built into this program"));
 }
 Status CCupsTransport::Write(const char*, size_t)
 {
-    return Status::Error("CUPS support is not built into this program");
+    return Status::BadInput("CUPS support is not built into this program");
 }
 Status CCupsTransport::Finish()
 {
-    return Status::Error("CUPS support is not built into this program");
+    return Status::BadInput("CUPS support is not built into this program");
 }
 void CCupsTransport::Abort() {}
 

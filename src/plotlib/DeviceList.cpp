@@ -145,19 +145,19 @@ std::string CDeviceList::ResolveTarget(const DeviceInfo& device)
 Status CDeviceList::Validate(const DeviceInfo& d)
 {
     if (d.name.empty())
-        return Status::Error("Name: a device needs a name");
+        return Status::BadInput("Name: a device needs a name");
     if (HasControlCharacters(d.name) || d.name.front() == ' ' || d.name.back() == ' ' ||
         d.name.front() == '[')
-        return Status::Error("Name: \"" + d.name + "\" is not a usable name");
+        return Status::BadInput("Name: \"" + d.name + "\" is not a usable name");
     if (d.target.empty() || HasControlCharacters(d.target)) {
         switch (d.kind) {
-        case ConnectionKind::Folder: return Status::Error("Folder: no folder given");
-        case ConnectionKind::File: return Status::Error("File: no file or device given");
-        case ConnectionKind::Tcp: return Status::Error("Host: no host given");
-        case ConnectionKind::Serial: return Status::Error("Port: no serial port given");
-        case ConnectionKind::Cups: return Status::Error("Queue: no CUPS queue given");
+        case ConnectionKind::Folder: return Status::BadInput("Folder: no folder given");
+        case ConnectionKind::File: return Status::BadInput("File: no file or device given");
+        case ConnectionKind::Tcp: return Status::BadInput("Host: no host given");
+        case ConnectionKind::Serial: return Status::BadInput("Port: no serial port given");
+        case ConnectionKind::Cups: return Status::BadInput("Queue: no CUPS queue given");
         }
-        return Status::Error("Connection: unknown kind");
+        return Status::BadInput("Connection: unknown kind");
     }
     switch (d.kind) {
     case ConnectionKind::Folder:
@@ -168,37 +168,37 @@ Status CDeviceList::Validate(const DeviceInfo& d)
         std::string host, error;
         int port = 0;
         if (!ParseHostPort(d.target, 9100, host, port, error))
-            return Status::Error("Host: " + error);
+            return Status::BadInput("Host: " + error);
         break;
     }
     case ConnectionKind::Serial: {
         Status s = CSerialTransport::CheckSettings(d.serial);
         if (!s)
-            return Status::Error("Serial: " + s.message());
+            return Status::BadInput("Serial: " + s.message());
         break;
     }
     default:
-        return Status::Error("Connection: unknown kind");
+        return Status::BadInput("Connection: unknown kind");
     }
     if (d.timeoutMs < 0)
-        return Status::Error("Timeout: must not be negative");
+        return Status::BadInput("Timeout: must not be negative");
     const PLOTTERCONFIG& c = d.config;
     if (!IsFinitePositive(c.paperWidth))
-        return Status::Error("Paper width: must be more than 0");
+        return Status::BadInput("Paper width: must be more than 0");
     if (!std::isfinite(c.blockLength) || c.blockLength < 0.0f)
-        return Status::Error("Block length: must be 0 (no blocks) or more");
+        return Status::BadInput("Block length: must be 0 (no blocks) or more");
     if (c.resolution <= 0 || c.resolution > 100000)
-        return Status::Error("Resolution: must be 1 to 100000 units per inch");
+        return Status::BadInput("Resolution: must be 1 to 100000 units per inch");
     if (!IsFinitePositive(c.scaleX) || !IsFinitePositive(c.scaleY))
-        return Status::Error("Scale: must be more than 0");
+        return Status::BadInput("Scale: must be more than 0");
     const int pens[] = {c.drawPen, c.cutPen, c.halfCutPen, c.extractPen};
     const char* pensName[] = {"Draw pen", "Cut pen", "Half-cut pen", "Extract pen"};
     for (int i = 0; i < 4; ++i) {
         if (pens[i] < 1 || pens[i] > 8)
-            return Status::Error(std::string(pensName[i]) + ": must be 1 to 8");
+            return Status::BadInput(std::string(pensName[i]) + ": must be 1 to 8");
     }
     if (c.language != PlotLanguage::Hpgl && c.language != PlotLanguage::Dmpl)
-        return Status::Error("Language: unknown plot language");
+        return Status::BadInput("Language: unknown plot language");
     return Status::Ok();
 }
 
@@ -254,12 +254,12 @@ Status CDeviceList::Parse(const std::string& text, std::vector<DeviceInfo>& devi
     ini.SetUnicode(true);
     ini.SetMultiKey(false);
     if (ini.LoadData(text.data(), text.size()) < 0)
-        return Status::Error("the device list cannot be read");
+        return Status::BadInput("the device list cannot be read");
     devices.clear();
     defaultName = ini.GetValue(kListSection, "Default", "");
     const int count = ReadInt(ini, kListSection, "Count", 0);
     if (count < 0 || count > 10000)
-        return Status::Error("the device list has a bad device count");
+        return Status::BadInput("the device list has a bad device count");
     for (int i = 1; i <= count; ++i) {
         const std::string section = "Device" + std::to_string(i);
         const char* sec = section.c_str();
@@ -399,7 +399,8 @@ bool CDeviceList::SetDefault(const std::string& name)
         if (d.name == name) {
             m_default = name;
             UpdateCurrentLocked();
-            SaveLocked();  // the choice still holds for this session if saving fails
+            // The choice still holds for this session if saving fails.
+            static_cast<void>(SaveLocked());
             return true;
         }
     }
@@ -412,10 +413,10 @@ Status CDeviceList::Replace(const std::vector<DeviceInfo>& devices, const std::s
     for (const DeviceInfo& d : devices) {
         Status s = Validate(d);
         if (!s)
-            return Status::Error(d.name.empty() ? s.message() : d.name + ": " + s.message());
+            return s.WithMessage(d.name.empty() ? s.message() : d.name + ": " + s.message());
         // Names differing only in case would be confused in the list.
         if (!names.insert(Folded(d.name)).second)
-            return Status::Error("Name: there are two devices called \"" + d.name + "\"");
+            return Status::BadInput("Name: there are two devices called \"" + d.name + "\"");
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_devices = devices;

@@ -14,7 +14,11 @@ CDeviceList& List()
 
 }  // namespace
 
-void InitDevices() { List().Load(); }
+void InitDevices()
+{
+    // A device list that cannot be read leaves the built-in device.
+    static_cast<void>(List().Load());
+}
 
 void GetAllDevices(std::vector<std::string>& names) { names = List().Names(); }
 

@@ -18,18 +18,18 @@ Status CFileTransport::Open(const std::string&)
 {
     Abort();
     if (m_path.empty())
-        return Status::Error("no output file set");
+        return Status::BadInput("no output file set");
     struct stat st {};
     const bool exists = ::stat(m_path.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode))
-        return Status::Error("cannot open " + m_path + ": is a folder");
+        return Status::DeviceError("cannot open " + m_path + ": is a folder");
     if (exists && !S_ISREG(st.st_mode)) {
         int fd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             const int err = errno;
             if (err == ENXIO)
-                return Status::Error("cannot open " + m_path + ": device not connected");
-            return Status::Error("cannot open " + m_path + ": " + ErrnoText(err));
+                return Status::DeviceError("cannot open " + m_path + ": device not connected");
+            return Status::FromErrno(err, StatusKind::DeviceError, "cannot open " + m_path + ": " + ErrnoText(err));
         }
         m_fd = fd;
         return Status::Ok();
@@ -47,7 +47,7 @@ Status CFileTransport::Open(const std::string&)
         if (!in) {
             const int err = errno;
             Abort();
-            return Status::Error("cannot read " + m_path + ": " + ErrnoText(err));
+            return Status::DeviceError("cannot read " + m_path + ": " + ErrnoText(err));
         }
         char buffer[64 * 1024];
         size_t n = 0;
@@ -57,7 +57,7 @@ Status CFileTransport::Open(const std::string&)
         std::fclose(in);
         if (readError) {
             Abort();
-            return Status::Error("cannot read " + m_path + ": read error");
+            return Status::DeviceError("cannot read " + m_path + ": read error");
         }
     }
     return Status::Ok();
@@ -68,9 +68,9 @@ Status CFileTransport::Write(const char* data, size_t size)
     if (m_fd >= 0)
         return WriteAllToFd(m_fd, data, size, m_cancel, m_stallTimeoutMs, m_path);
     if (!m_writer)
-        return Status::Error(m_path + " is not open");
+        return Status::DeviceError(m_path + " is not open");
     if (Cancelled())
-        return Status::Error("writing to " + m_path + ": cancelled");
+        return Status::Cancelled("writing to " + m_path + ": cancelled");
     m_writer->Write(data, size);
     return Status::Ok();
 }
@@ -82,13 +82,13 @@ Status CFileTransport::Finish()
         if (::close(m_fd) != 0 && s) {
             const int err = errno;
             if (err != EINTR)
-                s = Status::Error("cannot finish writing to " + m_path + ": " + ErrnoText(err));
+                s = Status::DeviceError("cannot finish writing to " + m_path + ": " + ErrnoText(err));
         }
         m_fd = -1;
         return s;
     }
     if (!m_writer)
-        return Status::Error(m_path + " is not open");
+        return Status::DeviceError(m_path + " is not open");
     Status s = m_writer->Commit();
     m_writer.reset();
     return s;

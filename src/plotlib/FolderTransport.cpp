@@ -55,11 +55,11 @@ int CFolderTransport::NextJobNumber(const std::string& folder)
 Status CFolderTransport::Open(const std::string&)
 {
     if (m_folder.empty())
-        return Status::Error("no output folder set");
+        return Status::BadInput("no output folder set");
     std::error_code ec;
     fs::create_directories(m_folder, ec);
     if (!fs::is_directory(m_folder, ec))
-        return Status::Error("cannot use folder " + m_folder + ": " +
+        return Status::IoError("cannot use folder " + m_folder + ": " +
                              (ec ? ec.message() : std::string("not a folder")));
     std::lock_guard<std::mutex> lock(g_numberLock);
     char name[32];
@@ -75,9 +75,9 @@ Status CFolderTransport::Open(const std::string&)
 Status CFolderTransport::Write(const char* data, size_t size)
 {
     if (!m_writer)
-        return Status::Error("folder job " + m_file + " is not open");
+        return Status::IoError("folder job " + m_file + " is not open");
     if (Cancelled())
-        return Status::Error("writing to " + m_file + ": cancelled");
+        return Status::Cancelled("writing to " + m_file + ": cancelled");
     m_writer->Write(data, size);
     return Status::Ok();
 }
@@ -85,7 +85,7 @@ Status CFolderTransport::Write(const char* data, size_t size)
 Status CFolderTransport::Finish()
 {
     if (!m_writer)
-        return Status::Error("folder job " + m_file + " is not open");
+        return Status::IoError("folder job " + m_file + " is not open");
     std::lock_guard<std::mutex> lock(g_numberLock);
     std::error_code ec;
     if (fs::exists(m_file, ec)) {
@@ -93,7 +93,7 @@ Status CFolderTransport::Finish()
         // job rather than replace theirs.
         m_writer->Abort();
         m_writer.reset();
-        return Status::Error("cannot write " + m_file + ": the file appeared meanwhile");
+        return Status::IoError("cannot write " + m_file + ": the file appeared meanwhile");
     }
     Status s = m_writer->Commit();
     m_writer.reset();

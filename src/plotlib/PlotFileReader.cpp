@@ -97,7 +97,7 @@ Status ParseStream(Parser& parser, CDrawingBuilder& builder, const uint8_t* firs
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return Status::Error("cannot read " + name + ": " + ErrorText(errno));
+            return Status::IoError("cannot read " + name + ": " + ErrorText(errno));
         }
         if (got == 0)
             break;
@@ -107,7 +107,7 @@ Status ParseStream(Parser& parser, CDrawingBuilder& builder, const uint8_t* firs
     parser.Finish();
     builder.Finish();
     if (parser.KnownCommands() == 0)
-        return Status::Error(name + " is not a plot file (no HP-GL or DM/PL commands found)");
+        return Status::BadInput(name + " is not a plot file (no HP-GL or DM/PL commands found)");
     return Status::Ok();
 }
 
@@ -116,10 +116,10 @@ Status Parse(const uint8_t* first, size_t firstSize, int fd, std::vector<uint8_t
 {
     drawing.Destroy();
     if (firstSize == 0)
-        return Status::Error(name + " is empty");
+        return Status::BadInput(name + " is empty");
     const CPlotFileReader::Format format = CPlotFileReader::Sniff(first, firstSize);
     if (format == CPlotFileReader::Format::Unknown)
-        return Status::Error(name + " is not a plot file (no HP-GL or DM/PL commands found)");
+        return Status::BadInput(name + " is not a plot file (no HP-GL or DM/PL commands found)");
     CDrawingBuilder builder(drawing);
     Status status;
     if (format == CPlotFileReader::Format::Dmpl) {
@@ -208,8 +208,10 @@ Status CPlotFileReader::ReadFile(const std::string& path, CPolylineIArray& drawi
 {
     drawing.Destroy();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Status::Error("cannot open " + path + ": " + ErrorText(errno));
+    if (fd < 0) {
+        const int err = errno;
+        return Status::FromErrno(err, StatusKind::IoError, "cannot open " + path + ": " + ErrorText(err));
+    }
     // Small files get a buffer of their own size (plus one byte, so the
     // end is seen at once); devices and pipes report 0 and get a chunk.
     struct stat info {};
@@ -227,7 +229,7 @@ Status CPlotFileReader::ReadFile(const std::string& path, CPolylineIArray& drawi
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            status = Status::Error("cannot read " + path + ": " + ErrorText(errno));
+            status = Status::IoError("cannot read " + path + ": " + ErrorText(errno));
             break;
         }
         if (got == 0)

@@ -26,12 +26,8 @@ Status CPlotJob::Prepare(const PLOTFILE& job, const PLOTTERCONFIG& config,
 {
     CPolylineIArray drawing;
     Status s = drawing.Load(job.path);
-    if (!s) {
-        // The reader's message names the file already, as a rule.
-        if (s.message().find(job.path) != std::string::npos)
-            return s;
-        return Status::Error("cannot plot " + job.path + ": " + s.message());
-    }
+    if (!s)
+        return s;  // the reader's message names the file
     return PrepareDrawing(std::move(drawing), job, config, spacing);
 }
 
@@ -52,7 +48,7 @@ Status CPlotJob::PrepareDrawing(CPolylineIArray drawing, const PLOTFILE& job,
     m_split = std::make_unique<CBlockSplitter>(m_drawing, width, block);
     const int count = m_split->Count();
     if (count > kMaxBlocks)
-        return Status::Error("cannot plot " + job.path + ": it would take " +
+        return Status::BadInput("cannot plot " + job.path + ": it would take " +
                              std::to_string(count) +
                              " blocks; check the paper width and block length");
 
@@ -93,7 +89,7 @@ Status CPlotJob::PrepareDrawing(CPolylineIArray drawing, const PLOTFILE& job,
         m_first = std::max(0, job.beginBlock);
         m_last = std::min(count - 1, job.stopBlock);
         if (m_first > m_last)
-            return Status::Error("cannot plot " + job.path + ": blocks " +
+            return Status::BadInput("cannot plot " + job.path + ": blocks " +
                                  std::to_string(job.beginBlock + 1) + " to " +
                                  std::to_string(job.stopBlock + 1) + " are not in its " +
                                  std::to_string(count) + " blocks");

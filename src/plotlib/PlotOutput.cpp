@@ -52,20 +52,20 @@ Status PlotterToFile(const std::string& fileName, const PlotList& list, float ma
                      const std::string& hpglSet, const std::string& alternateSet)
 {
     if (fileName.empty())
-        return Status::Error("no output file given");
+        return Status::BadInput("no output file given");
     if (list.empty())
-        return Status::Error("the plot list is empty");
+        return Status::BadInput("the plot list is empty");
     PLOTTERCONFIG config = *GetPlotter();
     DeviceInfo device;
     if (GetDeviceInfo(GetDefaultDevice(), device))
         config = device.config;
     PlotCommandSet set;
     if (!CPlotRun::ChooseCommandSet(config.language, hpglSet, alternateSet, set))
-        return Status::Error("the command set is damaged");
+        return Status::BadInput("the command set is damaged");
 
     for (const PLOTFILE& job : list) {
         if (job.path == fileName && job.copies > 0)
-            return Status::Error("cannot plot " + fileName + " into itself");
+            return Status::BadInput("cannot plot " + fileName + " into itself");
     }
 
     CAtomicFileWriter writer;

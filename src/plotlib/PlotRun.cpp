@@ -105,7 +105,8 @@ bool CPlotRun::Plot(const DeviceInfo& deviceIn, const PLOTFILE& job, const PlotS
                     (config.language == PlotLanguage::Dmpl ? std::string(" ") + set.penUp + " "
                                                            : std::string(";") + set.penUp + ";") +
                     set.end;
-                transport->Write(tail.data(), tail.size());
+                // Best effort: the link may already be gone.
+                static_cast<void>(transport->Write(tail.data(), tail.size()));
             }
             enterTailMode();
             if (!transport->Finish())

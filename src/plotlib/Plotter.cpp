@@ -19,7 +19,7 @@ CPlotter::CPlotter(const PLOTTERCONFIG& config, const std::string& path,
     if (!UnpackCommandSet(dmpl ? alternateSet : hpglSet, set)) {
         // Refused rather than guessed: a file written with the wrong
         // commands would overwrite a good plot file with one no device reads.
-        m_status = Status::Error(std::string("cannot write ") + path + ": the " +
+        m_status = Status::IoError(std::string("cannot write ") + path + ": the " +
                                  (dmpl ? "DMPL" : "HP-GL") + " command set is not valid");
         return;
     }
@@ -82,7 +82,7 @@ void CPlotter::Abort()
         return;
     m_aborted = true;
     if (m_status.ok())
-        m_status = Status::Error("writing " + m_path + " was cancelled; the file is unchanged");
+        m_status = Status::Cancelled("writing " + m_path + " was cancelled; the file is unchanged");
 }
 
 Status CPlotter::Close()
@@ -91,7 +91,7 @@ Status CPlotter::Close()
         return m_status;
     m_closed = true;
     if (m_status.ok() && !m_begun)
-        m_status = Status::Error("cannot write " + m_path + ": nothing was written");
+        m_status = Status::IoError("cannot write " + m_path + ": nothing was written");
     if (m_status.ok() && !m_ended) {
         // Close without End: finish the file properly rather than leave a
         // plotter waiting for the rest of the job.

@@ -44,7 +44,7 @@ Status WriteAllToFd(int fd, const char* data, size_t size, const std::atomic<boo
     Clock::time_point lastProgress = Clock::now();
     while (size > 0) {
         if (cancel && cancel->load())
-            return Status::Error("writing to " + what + ": cancelled");
+            return Status::Cancelled("writing to " + what + ": cancelled");
         ssize_t n = ::write(fd, data, size);
         if (n > 0) {
             data += n;
@@ -55,17 +55,17 @@ Status WriteAllToFd(int fd, const char* data, size_t size, const std::atomic<boo
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            return Status::Error("cannot write to " + what + ": " + ErrnoText(errno));
+            return Status::DeviceError("cannot write to " + what + ": " + ErrnoText(errno));
         // The device takes no more bytes for now (full buffer, XOFF, a
         // stopped tty that answers 0): wait for room in short slices.
         if (StallExpired(lastProgress, stallMs))
-            return Status::Error("cannot write to " + what + ": " + TimeoutText(stallMs));
+            return Status::DeviceError("cannot write to " + what + ": " + TimeoutText(stallMs));
         pollfd p{fd, POLLOUT, 0};
         int r = ::poll(&p, 1, 100);
         if (r < 0 && errno != EINTR)
-            return Status::Error("cannot write to " + what + ": " + ErrnoText(errno));
+            return Status::DeviceError("cannot write to " + what + ": " + ErrnoText(errno));
         if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(p.revents & POLLOUT))
-            return Status::Error("cannot write to " + what + ": device disconnected");
+            return Status::DeviceError("cannot write to " + what + ": device disconnected");
         if (r > 0 && n == 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));  // ready yet stopped
     }
@@ -90,9 +90,9 @@ Status WaitOutputQueueEmpty(int fd, const std::atomic<bool>* cancel, int stallMs
             socklen_t len = sizeof soError;
             if ((p.revents & POLLERR) &&
                 ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &len) == 0 && soError != 0)
-                return Status::Error("cannot finish writing to " + what + ": " +
+                return Status::DeviceError("cannot finish writing to " + what + ": " +
                                      ErrnoText(soError));
-            return Status::Error("cannot finish writing to " + what + ": device disconnected");
+            return Status::DeviceError("cannot finish writing to " + what + ": device disconnected");
         }
         if (pending != last) {
             if (last < 0 || pending < last)
@@ -100,9 +100,9 @@ Status WaitOutputQueueEmpty(int fd, const std::atomic<bool>* cancel, int stallMs
             last = pending;
         }
         if (cancel && cancel->load())
-            return Status::Error("writing to " + what + ": cancelled");
+            return Status::Cancelled("writing to " + what + ": cancelled");
         if (StallExpired(lastProgress, stallMs))
-            return Status::Error("cannot finish writing to " + what + ": " +
+            return Status::DeviceError("cannot finish writing to " + what + ": " +
                                  TimeoutText(stallMs) + " with " + std::to_string(pending) +
                                  " bytes not taken");
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

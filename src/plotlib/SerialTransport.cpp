@@ -44,16 +44,16 @@ Status CSerialTransport::CheckSettings(const SerialSettings& s)
 {
     speed_t speed = 0;
     if (!BaudConstant(s.baudRate, speed))
-        return Status::Error("baud rate " + std::to_string(s.baudRate) + " is not supported");
+        return Status::BadInput("baud rate " + std::to_string(s.baudRate) + " is not supported");
     if (s.dataBits < 5 || s.dataBits > 8)
-        return Status::Error("data bits must be 5 to 8");
+        return Status::BadInput("data bits must be 5 to 8");
     if (s.parity != 'N' && s.parity != 'E' && s.parity != 'O')
-        return Status::Error("parity must be N, E or O");
+        return Status::BadInput("parity must be N, E or O");
     if (s.stopBits != 1 && s.stopBits != 2)
-        return Status::Error("stop bits must be 1 or 2");
+        return Status::BadInput("stop bits must be 1 or 2");
     if (s.flow != FlowControl::None && s.flow != FlowControl::XonXoff &&
         s.flow != FlowControl::RtsCts)
-        return Status::Error("unknown flow control");
+        return Status::BadInput("unknown flow control");
     return Status::Ok();
 }
 
@@ -61,20 +61,20 @@ Status CSerialTransport::Open(const std::string&)
 {
     Abort();
     if (m_port.empty())
-        return Status::Error("no serial port set");
+        return Status::BadInput("no serial port set");
     Status check = CheckSettings(m_settings);
     if (!check)
-        return Status::Error("cannot use " + m_port + ": " + check.message());
+        return check.WithMessage("cannot use " + m_port + ": " + check.message());
     int fd = ::open(m_port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
-        return Status::Error("cannot open " + m_port + ": " + ErrnoText(err));
+        return Status::FromErrno(err, StatusKind::DeviceError, "cannot open " + m_port + ": " + ErrnoText(err));
     }
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) {
         const int err = errno;
         ::close(fd);
-        return Status::Error("cannot open " + m_port + ": not a serial port (" + ErrnoText(err) +
+        return Status::DeviceError("cannot open " + m_port + ": not a serial port (" + ErrnoText(err) +
                              ")");
     }
     ::cfmakeraw(&tio);
@@ -111,7 +111,7 @@ Status CSerialTransport::Open(const std::string&)
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
         const int err = errno;
         ::close(fd);
-        return Status::Error("cannot set up " + m_port + ": " + ErrnoText(err));
+        return Status::DeviceError("cannot set up " + m_port + ": " + ErrnoText(err));
     }
     // Whatever the device sent before this job is
     // not meant for it.
@@ -126,14 +126,14 @@ Status CSerialTransport::Open(const std::string&)
 Status CSerialTransport::Write(const char* data, size_t size)
 {
     if (m_fd < 0)
-        return Status::Error(m_port + " is not open");
+        return Status::DeviceError(m_port + " is not open");
     return WriteAllToFd(m_fd, data, size, m_cancel, m_stallTimeoutMs, m_port);
 }
 
 Status CSerialTransport::Finish()
 {
     if (m_fd < 0)
-        return Status::Error(m_port + " is not open");
+        return Status::DeviceError(m_port + " is not open");
     Status s = WaitOutputQueueEmpty(m_fd, m_cancel, m_stallTimeoutMs, m_port);
     ::close(m_fd);
     m_fd = -1;

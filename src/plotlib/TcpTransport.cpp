@@ -76,7 +76,7 @@ Status CTcpTransport::Open(const std::string&)
     int port = 0;
     std::string error;
     if (!ParseHostPort(m_target, kDefaultPort, host, port, error))
-        return Status::Error("cannot connect to " + m_target + ": " + error);
+        return Status::DeviceError("cannot connect to " + m_target + ": " + error);
     m_impl = std::make_unique<Impl>();
     Impl& d = *m_impl;
     d.host = host;
@@ -113,7 +113,7 @@ Status CTcpTransport::Open(const std::string&)
     }
     if (!reason.empty()) {
         m_impl.reset();
-        return Status::Error("cannot connect to " + host + ":" + std::to_string(port) + ": " +
+        return Status::DeviceError("cannot connect to " + host + ":" + std::to_string(port) + ": " +
                              reason);
     }
     asio::error_code ignored;
@@ -124,7 +124,7 @@ Status CTcpTransport::Open(const std::string&)
 Status CTcpTransport::Write(const char* data, size_t size)
 {
     if (!m_impl || !m_impl->socket.is_open())
-        return Status::Error("not connected to " + m_target);
+        return Status::DeviceError("not connected to " + m_target);
     Impl& d = *m_impl;
     const std::string what = d.what;
     Clock::time_point lastProgress = Clock::now();
@@ -142,7 +142,7 @@ Status CTcpTransport::Write(const char* data, size_t size)
             d.RunUntil([&] { return finished; }, m_cancel, m_stallTimeoutMs, lastProgress);
         if (!reason.empty()) {
             m_impl.reset();
-            return Status::Error("cannot write to " + what + ": " + reason);
+            return Status::DeviceError("cannot write to " + what + ": " + reason);
         }
         if (result) {
             std::string text = result == asio::error::broken_pipe ||
@@ -151,7 +151,7 @@ Status CTcpTransport::Write(const char* data, size_t size)
                                    ? "connection closed by the device"
                                    : Lower(result.message());
             m_impl.reset();
-            return Status::Error("cannot write to " + what + ": " + text);
+            return Status::DeviceError("cannot write to " + what + ": " + text);
         }
         data += written;
         size -= written;
@@ -164,7 +164,7 @@ Status CTcpTransport::Write(const char* data, size_t size)
 Status CTcpTransport::Finish()
 {
     if (!m_impl || !m_impl->socket.is_open())
-        return Status::Error("not connected to " + m_target);
+        return Status::DeviceError("not connected to " + m_target);
     Impl& d = *m_impl;
     // Every byte acknowledged by the peer, then an orderly close.
     Status s = WaitOutputQueueEmpty(d.socket.native_handle(), m_cancel, m_stallTimeoutMs, d.what);
@@ -175,7 +175,7 @@ Status CTcpTransport::Finish()
         socklen_t len = sizeof soError;
         if (::getsockopt(d.socket.native_handle(), SOL_SOCKET, SO_ERROR, &soError, &len) == 0 &&
             soError != 0)
-            s = Status::Error("cannot write to " + d.what + ": " + ErrnoText(soError));
+            s = Status::DeviceError("cannot write to " + d.what + ": " + ErrnoText(soError));
     }
     asio::error_code ignored;
     d.socket.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);

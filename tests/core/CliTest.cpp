@@ -146,7 +146,7 @@ TEST_F(Cli, InfoAndConvertWorkOnEverySample)
         const CliResult convert = RunCli({"convert", path, out});
         EXPECT_EQ(convert.status, 0) << path << ": " << convert.err;
         CPolylineIArray original, converted;
-        original.Load(path);
+        static_cast<void>(original.Load(path));  // some samples have no lines
         EXPECT_TRUE(converted.Load(out).ok() || original.GetCount() == 0) << path;
         EXPECT_EQ(converted.GetCount(), original.GetCount()) << path;
     }

@@ -96,7 +96,7 @@ size_t FilesIn(const std::string& folder)
 std::string ReadAll(const std::string& path)
 {
     std::string data;
-    ReadWholeFile(path, data);
+    EXPECT_TRUE(ReadWholeFile(path, data).ok()) << path;
     return data;
 }
 

@@ -33,7 +33,7 @@ const char* const kSamples[] = {"sds_Basic_Tee_layered.plt",
 int PolylinesOf(const std::string& path)
 {
     CPolylineIArray d;
-    d.Load(path);
+    EXPECT_TRUE(d.Load(path).ok()) << path;
     return d.GetCount();
 }
 

@@ -33,7 +33,7 @@ namespace {
 int PolylinesOf(const std::string& path)
 {
     CPolylineIArray drawing;
-    drawing.Load(path);
+    EXPECT_TRUE(drawing.Load(path).ok()) << path;
     return drawing.GetCount();
 }
 
@@ -379,7 +379,7 @@ TEST_F(EditCommandsTest, UndoReloadsTheShownFileWithItsRowsTurnEvenWhenItIsNotRo
     EXPECT_EQ(m_view->GetFileName(), kName);  // not row 0's file
 
     CPolylineIArray turned;
-    turned.Load(path);
+    ASSERT_TRUE(turned.Load(path).ok());
     turned.Rotate(90.0);
     int a0, a1, a2, a3, b0, b1, b2, b3;
     turned.GetBoundRect(a0, a1, a2, a3);

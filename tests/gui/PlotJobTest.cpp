@@ -94,7 +94,7 @@ protected:
         app.m_plotPath = m_savedPlotPath;
         app.m_autoDeleteFile = m_savedDelete;
         app.m_autoPlot = m_savedAuto;
-        SetDeviceInfos(m_savedDevices, m_savedDefault);
+        EXPECT_TRUE(SetDeviceInfos(m_savedDevices, m_savedDefault).ok());
     }
 
     static DeviceInfo TcpDevice(const std::string& name, const std::string& target)

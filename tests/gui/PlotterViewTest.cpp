@@ -431,7 +431,7 @@ TEST_F(PlotterViewBench, DISABLED_MarkerFirstFrameAndReplayedFrame)
     start = std::chrono::steady_clock::now();
     {
         CPolylineIArray alone;
-        alone.Load(file);
+        EXPECT_TRUE(alone.Load(file).ok());
     }
     const double readOnly = MillisecondsSince(start);
 

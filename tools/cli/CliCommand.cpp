@@ -60,10 +60,12 @@ Status CliLoadDrawing(const std::string& path, CPolylineIArray& drawing)
 {
     drawing.Destroy();
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
-        return Status::Error("cannot read " + path + ": " + std::strerror(errno));
+    if (stat(path.c_str(), &st) != 0) {
+        const int err = errno;
+        return Status::FromErrno(err, StatusKind::IoError, "cannot read " + path + ": " + std::strerror(err));
+    }
     if (S_ISDIR(st.st_mode))
-        return Status::Error("cannot read " + path + ": it is a folder");
+        return Status::IoError("cannot read " + path + ": it is a folder");
     Status status = drawing.Load(path);
     if (!status.ok()) {
         drawing.Destroy();
@@ -71,7 +73,7 @@ Status CliLoadDrawing(const std::string& path, CPolylineIArray& drawing)
         // The reader's messages usually name the file already.
         if (why.find(path) != std::string::npos)
             return status;
-        return Status::Error(path + ": " + (why.empty() ? "not a plot file" : why));
+        return Status::BadInput(path + ": " + (why.empty() ? "not a plot file" : why));
     }
     return status;
 }

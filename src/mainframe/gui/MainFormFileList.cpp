@@ -412,7 +412,8 @@ void MainForm::StartFolderWatch()
     }
     // A missing folder simply has no watch.
     const std::string folder = ToUtf8(PlotFolder());
-    m_folderWatch->Start(
+    // A folder that cannot be watched has no watch; the list shows the scan.
+    static_cast<void>(m_folderWatch->Start(
         folder,
         // Watch thread: scan here, so that a large folder costs the window
         // only the filling of the list, and hand the rows to the GUI thread.
@@ -422,7 +423,7 @@ void MainForm::StartFolderWatch()
                 FolderScan::ScanFolder(folder, GuiScanOptions()));
             CallAfter([this, folder, scan] { OnFolderScanned(folder, *scan); });
         },
-        [this] { return IsPlotting(); });
+        [this] { return IsPlotting(); }));
 }
 
 void MainForm::StopFolderWatch()

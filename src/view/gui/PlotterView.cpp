@@ -385,7 +385,7 @@ void CPlotterView::SetDrawing(const wxString& name, const CPolylineIArray& drawi
 Status CPlotterView::SaveDrawingToFile()
 {
     if (m_fileName.empty())
-        return Status::Error("no file is shown");
+        return Status::NotFound("no file is shown");
     // Only an existing plot file is rewritten. A drawing shown under a name
     // that is no file (the emulation's, or a file deleted after plotting)
     // must not turn up in the plot folder, where it would be listed and,
@@ -393,7 +393,7 @@ Status CPlotterView::SaveDrawingToFile()
     const std::string path = FullPath(m_fileName);
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
-        return Status::Error("the file does not exist any more");
+        return Status::NotFound("the file does not exist any more");
     // Written in the file's own frame: the view's turn, mirror and move
     // are undone on a copy.
     const CPolylineIArray* drawing = &m_drawing;
@@ -429,5 +429,5 @@ void CPlotterView::ResetPens()
     for (int i = 0; i < m_drawing.GetCount(); ++i)
         m_drawing.GetPolyline(i)->SetPenNo(pen);
     Render(true);
-    SaveDrawingToFile();
+    static_cast<void>(SaveDrawingToFile());
 }
