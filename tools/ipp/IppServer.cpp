@@ -1,6 +1,9 @@
 #include "IppServer.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <atomic>
 #include <chrono>
@@ -393,8 +396,20 @@ pappl_system_t* PlotvaneIppCreateSystem(int numOptions, cups_option_t* options, 
         PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE | PAPPL_SOPTIONS_WEB_LOG |
         (config.LoopbackOnly() ? 0 : PAPPL_SOPTIONS_WEB_REMOTE));
     const std::string logFile = config.logFile.empty() ? "-" : config.logFile;
+    // PAPPL's own default is a new folder per process under /tmp, left
+    // behind at every stop; one folder per port is reused instead.
+    std::string spool = config.spoolDirectory;
+    if (spool.empty()) {
+        const char* tmp = getenv("TMPDIR");
+        const std::string base = getuid() == 0 ? std::string("/var/spool/plotvane-ipp")
+                                               : std::string(tmp && *tmp ? tmp : "/tmp") + "/plotvane-ipp-" +
+                                                     std::to_string(getuid());
+        mkdir(base.c_str(), 0700);
+        spool = base + "/" + std::to_string(config.port);
+    }
+    mkdir(spool.c_str(), 0700);
     pappl_system_t* system = papplSystemCreate(
-        soptions, "Plotvane", config.port, "_print", config.spoolDirectory.empty() ? nullptr : config.spoolDirectory.c_str(),
+        soptions, "Plotvane", config.port, "_print", spool.c_str(),
         logFile.c_str(), LogLevel(config.logLevel), config.authService.empty() ? nullptr : config.authService.c_str(),
         false);
     if (!system)
@@ -419,6 +434,8 @@ pappl_system_t* PlotvaneIppCreateSystem(int numOptions, cups_option_t* options, 
     if (config.LoopbackOnly())
         papplSystemSetDNSSDName(system, nullptr);
 
+    // PAPPL 1.3's web pages crash without a footer.
+    papplSystemSetFooterHTML(system, "Plotvane &middot; plot files go to the plot folder");
     // The configuration lives in Setting.ini; PAPPL keeps no state of its own.
     papplSystemSetSaveCallback(system, SaveNothing, nullptr);
     papplSystemSetPrinterDrivers(system, 1, g_plotvaneIppDrivers, nullptr, nullptr, PlotvaneIppDriver, nullptr);
