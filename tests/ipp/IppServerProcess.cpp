@@ -12,10 +12,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <thread>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -129,11 +132,18 @@ std::string IppServerProcess::Log() const { return FileBytes(m_dir.File("server.
 
 bool IppServerProcess::Start(std::string& error, const std::vector<std::string>& extraOptions)
 {
-    std::filesystem::create_directories(PlotFolder());
-    std::filesystem::create_directories(m_dir.File("spool"));
+    fs::create_directories(PlotFolder());
+    fs::create_directories(m_dir.File("spool"));
     for (int attempt = 0; attempt < 5; ++attempt) {
         m_port = FreePort();
-        std::vector<std::string> args = {ServerPath(), "server",
+        // PAPPL names its control socket after the program (as root
+        // /run/NAME.sock): a name of its own per server keeps tests that run
+        // at once, and a service on the same machine, apart.
+        const std::string program = m_dir.File("plotvane-ipp-test-" + std::to_string(m_port));
+        std::error_code ec;
+        fs::remove(program, ec);
+        fs::create_symlink(ServerPath(), program, ec);
+        std::vector<std::string> args = {program, "server",
                                          "-o", "server-port=" + std::to_string(m_port),
                                          "-o", "plot-folder=" + PlotFolder(),
                                          "-o", "job-settings-folder=" + SettingsFolder(),
@@ -190,5 +200,12 @@ int IppServerProcess::Stop()
         waitpid(m_pid, &status, 0);
     }
     m_pid = -1;
+    // PAPPL leaves its control socket behind (root: /run, others: the
+    // temporary folder with the user id appended).
+    const std::string name = "plotvane-ipp-test-" + std::to_string(m_port);
+    std::error_code ec;
+    fs::remove("/run/" + name + ".sock", ec);
+    const char* tmp = getenv("TMPDIR");
+    fs::remove(std::string(tmp && *tmp ? tmp : "/tmp") + "/" + name + std::to_string(getuid()) + ".sock", ec);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }

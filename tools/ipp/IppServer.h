@@ -3,17 +3,20 @@
 // printers write through, and the job processing that hands each job to
 // CPlotJobTracker and keeps the IPP job's state in step with the file.
 //
-// Job states. PAPPL runs one job per printer at a time, and a job stays
-// "processing" until its processing function returns. So the job being
-// processed is the one whose file came first: it stays "processing" while
-// its file waits in the plot folder or is being plotted, and becomes
+// Job states. Every job is written into the plot folder as soon as its
+// document has arrived (before the station's answer, see
+// SubmissionCheck.cpp; the queue below catches any that were not). PAPPL
+// runs a job until its processing function returns, and usually one job per
+// printer at a time. The job being processed stays "processing" while its
+// file waits in the plot folder or is being plotted, and becomes
 // "completed" when the outcome source says plotted (today: the file left
 // the folder), "aborted" with the reason in job-state-message when it says
-// failed. While it waits, the jobs received after it are written into the
-// folder too (the window lists them and auto plot takes them in any order);
-// they show "pending" until their turn, and a job whose file is already
-// gone by then completes at once. A job cancelled at the station takes its
-// file back while it is unchanged.
+// failed. The jobs behind it, whose files already wait in the folder too
+// (the window lists them and auto plot takes them in any order), show
+// "pending" until their turn, and a job whose file is already gone by then
+// completes at once. A job cancelled at the station takes its file back
+// while it is unchanged; a refused document is answered with its IPP error
+// and its job cancelled.
 //
 // Threads: PAPPL calls the system callback on the main thread and the job
 // functions on its job threads; the tracker is shared and locked.
