@@ -3,10 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
