@@ -2,7 +2,8 @@
 // by content, checked for a cut-off last command) and its name. Any input
 // gives an answer without a crash or hang, and the name made from it is
 // always one plain file name: no separator, no control character, no
-// leading dot, valid UTF-8, at most CSafeJobName::kMaxBytes bytes.
+// leading dot, valid UTF-8, at most CSafeJobName::kMaxBytes bytes (and
+// short enough for a number and the atomic writer's temporary name).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,9 +14,9 @@
 
 namespace {
 
-bool PlainName(const std::string& name)
+bool PlainName(const std::string& name, size_t limit)
 {
-    if (name.empty() || name.size() > CSafeJobName::kMaxBytes || name[0] == '.' || name == "..")
+    if (name.empty() || name.size() > limit || name[0] == '.' || name == "..")
         return false;
     for (size_t i = 0; i < name.size();) {
         const unsigned char c = static_cast<unsigned char>(name[i]);
@@ -44,7 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)CPlotDocumentCheck::SniffMimeType(data, size);
 
     const std::string name = CSafeJobName::Make(bytes.substr(0, 600), "job-1.plt");
-    if (!PlainName(name) || !PlainName(CSafeJobName::Numbered(name, 9999)))
+    // Numbered, the name may grow by " (9999)"; with the atomic writer's
+    // ".NAME.tmpXXXXXX" it still fits the 255 bytes of a file name.
+    const std::string numbered = CSafeJobName::Numbered(name, CSafeJobName::kMaxNumber);
+    if (!PlainName(name, CSafeJobName::kMaxBytes) || !PlainName(numbered, 255 - 11))
         __builtin_trap();
     return 0;
 }
