@@ -18,6 +18,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev gettext
   xvfb xauth x11-utils imagemagick hp2xx
   cups cups-client cups-bsd fonts-noto-cjk
+  libpappl-dev cups-ipp-utils curl
 )
 
 install_missing() {

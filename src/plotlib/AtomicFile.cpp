@@ -1,6 +1,7 @@
 #include "plotlib/AtomicFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -76,7 +77,7 @@ void CAtomicFileWriter::Write(const char* data, size_t size)
     }
 }
 
-Status CAtomicFileWriter::Commit()
+Status CAtomicFileWriter::Flush()
 {
     if (!m_file)
         return Status::IoError("cannot write " + m_path + ": the file was not opened");
@@ -98,6 +99,14 @@ Status CAtomicFileWriter::Commit()
         m_tempPath.clear();
         return Status::IoError("cannot write " + m_path + ": " + ErrnoText(m_errno));
     }
+    return Status::Ok();
+}
+
+Status CAtomicFileWriter::Commit()
+{
+    Status status = Flush();
+    if (!status)
+        return status;
     if (std::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
         const int err = errno;
         unlink(m_tempPath.c_str());
@@ -106,6 +115,30 @@ Status CAtomicFileWriter::Commit()
     }
     m_tempPath.clear();
     return Status::Ok();
+}
+
+Status CAtomicFileWriter::CommitNew(bool& existed)
+{
+    existed = false;
+    Status status = Flush();
+    if (!status)
+        return status;
+    // renameat2 refuses to replace in one step; file systems without it
+    // (some network shares) get a hard link, which refuses just the same.
+    int result = renameat2(AT_FDCWD, m_tempPath.c_str(), AT_FDCWD, m_path.c_str(), RENAME_NOREPLACE);
+    int err = result == 0 ? 0 : errno;
+    if (result != 0 && (err == EINVAL || err == ENOSYS)) {
+        result = link(m_tempPath.c_str(), m_path.c_str());
+        err = result == 0 ? 0 : errno;
+        unlink(m_tempPath.c_str());  // the extra name after a link, or the failed file
+    } else if (result != 0) {
+        unlink(m_tempPath.c_str());
+    }
+    m_tempPath.clear();
+    if (result == 0)
+        return Status::Ok();
+    existed = err == EEXIST;
+    return Status::IoError("cannot write " + m_path + ": " + ErrnoText(err));
 }
 
 void CAtomicFileWriter::Abort()

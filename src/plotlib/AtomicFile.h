@@ -35,11 +35,19 @@ public:
     void Write(const char* data, size_t size);
     void Write(const std::string& text) { Write(text.data(), text.size()); }
     Status Commit();
+    // Like Commit, but never replaces anything: when a file, link or folder
+    // already has the target's name, the temporary file is removed, the
+    // existing entry is left as it was and `existed` is set (the status then
+    // carries the kind IoError). For writers that pick a free name and must
+    // not overwrite a file that appeared under it meanwhile.
+    Status CommitNew(bool& existed);
     void Abort();
 
     const std::string& TargetPath() const { return m_path; }
 
 private:
+    Status Flush();
+
     std::FILE* m_file = nullptr;
     std::string m_path;
     std::string m_tempPath;

@@ -56,3 +56,29 @@ TEST(AtomicFile, ReadingAMissingFileSaysWhy)
     EXPECT_TRUE(data.empty());
     EXPECT_NE(status.message().find("No such file"), std::string::npos);
 }
+
+TEST(AtomicFile, CommitNewNeverReplacesWhatAppearedUnderTheName)
+{
+    TempDir dir;
+    const std::string path = dir.File("job.plt");
+    CAtomicFileWriter writer;
+    ASSERT_TRUE(writer.Open(path).ok());
+    writer.Write("from the station");
+    // Another program writes the same name while this writer is busy.
+    ASSERT_TRUE(WriteFileAtomically(path, "from the pattern program").ok());
+    bool existed = false;
+    EXPECT_FALSE(writer.CommitNew(existed).ok());
+    EXPECT_TRUE(existed);
+    std::string data;
+    ASSERT_TRUE(ReadWholeFile(path, data).ok());
+    EXPECT_EQ(data, "from the pattern program");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+
+    CAtomicFileWriter second;
+    ASSERT_TRUE(second.Open(dir.File("free.plt")).ok());
+    second.Write("whole");
+    ASSERT_TRUE(second.CommitNew(existed).ok());
+    EXPECT_FALSE(existed);
+    ASSERT_TRUE(ReadWholeFile(dir.File("free.plt"), data).ok());
+    EXPECT_EQ(data, "whole");
+}
