@@ -235,8 +235,9 @@ TEST_F(IppServerTest, StoppingTheServiceLeavesWaitingFilesForTheWindow)
     ASSERT_EQ(client.PrintJob("stays.plt", kHpgl, kPlot).status, IPP_STATUS_OK);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(m_server.Stop(), 0);
-    // Not PAPPL's minute of waiting for jobs that wait for a plotter.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    // Not PAPPL's minute of waiting for jobs that wait for a plotter (the
+    // bound is loose: a loaded machine must not fail this).
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(40));
     EXPECT_EQ(Names(m_server.PlotFolder()), (std::vector<std::string>{"stays (2).plt", "stays.plt"}));
 }
 
