@@ -13,7 +13,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libwxgtk3.2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
-  libsimpleini-dev libasio-dev libcups2-dev
+  libsimpleini-dev libasio-dev libcups2-dev libdxflib-dev
   libhersheyfont-dev hershey-fonts-data
   googletest libgtest-dev libbenchmark-dev gettext
   xvfb xauth x11-utils imagemagick hp2xx

@@ -6,6 +6,9 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
 fuzzbuild=${2:-$here/build-fuzz}
+# The fuzz runs work inside the fuzz build folder: relative folders given on
+# the command line are made absolute first.
+mkdir -p "$fuzzbuild" && fuzzbuild=$(cd "$fuzzbuild" && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${PLOTVANE_FUZZ_SECONDS:-20}
 status=0

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "plotlib/CommandSets.h"
+#include "plotlib/DxfReader.h"
 #include "plotlib/Plotter.h"
 #include "plotlib/ProgramDir.h"
 
@@ -28,6 +29,8 @@ Status WriteDrawingToPlotFolder(const CPolylineIArray& drawing, const std::strin
     oneToOne.scaleX = 1.0f;
     oneToOne.scaleY = 1.0f;
     const std::string path = PlotFolderPath(plotFolder, fileName);
+    if (CDxfReader::FileIsDxf(path))
+        return Status::BadInput(CDxfReader::kNotRewritten);
     CPlotter plotter(oneToOne, path, HpglCommandSet(), AlternateCommandSet());
     plotter.Begin(nullptr);
     drawing.Draw(plotter, nullptr);

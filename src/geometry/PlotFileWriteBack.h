@@ -17,7 +17,8 @@
 // relative path below it) in `plotFolder`.
 std::string PlotFolderPath(const std::string& plotFolder, const std::string& fileName);
 
-// Rewrites the file with every polyline of `drawing` and its pen. The scale
+// Rewrites the file with every polyline of `drawing` and its pen. A DXF
+// file is left as it is (BadInput, CDxfReader::kNotRewritten). The scale
 // factors of `config` are ignored (the file is written 1:1); the device's
 // language, resolution and pens apply. Both command sets are the program's
 // standard HP-GL and DMPL sets.

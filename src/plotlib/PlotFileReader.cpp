@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -111,15 +112,27 @@ Status ParseStream(Parser& parser, CDrawingBuilder& builder, const uint8_t* firs
     return Status::Ok();
 }
 
-Status Parse(const uint8_t* first, size_t firstSize, int fd, std::vector<uint8_t>& buffer,
-             CPolylineIArray& drawing, const std::string& name)
+}  // namespace
+
+Status CPlotFileReader::Parse(const uint8_t* first, size_t firstSize, int fd,
+                              std::vector<uint8_t>& buffer, CPolylineIArray& drawing,
+                              const std::string& name)
 {
     drawing.Destroy();
+    m_wasDxf = false;
+    m_dxfReport = DxfReadReport();
     if (firstSize == 0)
         return Status::BadInput(name + " is empty");
+    if (CDxfReader::IsBinaryDxf(first, firstSize))
+        return Status::BadInput(name + " is a binary DXF file; save it as ASCII DXF to plot it");
     const CPlotFileReader::Format format = CPlotFileReader::Sniff(first, firstSize);
-    if (format == CPlotFileReader::Format::Unknown)
+    if (format == CPlotFileReader::Format::Dxf)
+        return ParseDxf(first, firstSize, fd, drawing, name);
+    if (format == CPlotFileReader::Format::Unknown) {
+        if (CDxfReader::HasDxfName(name))
+            return Status::BadInput(name + " is not a DXF file (it does not begin with a DXF section)");
         return Status::BadInput(name + " is not a plot file (no HP-GL or DM/PL commands found)");
+    }
     CDrawingBuilder builder(drawing);
     Status status;
     if (format == CPlotFileReader::Format::Dmpl) {
@@ -134,7 +147,44 @@ Status Parse(const uint8_t* first, size_t firstSize, int fd, std::vector<uint8_t
     return status;
 }
 
-}  // namespace
+Status CPlotFileReader::ParseDxf(const uint8_t* first, size_t firstSize, int fd,
+                                 CPolylineIArray& drawing, const std::string& name)
+{
+    m_wasDxf = true;
+    CDxfReader reader(m_haveDxfOptions ? m_dxfOptions : CurrentDxfReadOptions());
+    // The chunk already read, then the rest of the file.
+    size_t offset = 0;
+    const Status status = reader.Read(
+        [first, firstSize, fd, &offset](char* out, size_t room, std::string& error) -> long {
+            if (offset < firstSize) {
+                const size_t n = std::min(room, firstSize - offset);
+                std::memcpy(out, first + offset, n);
+                offset += n;
+                return static_cast<long>(n);
+            }
+            if (fd < 0)
+                return 0;
+            for (;;) {
+                const ssize_t got = ::read(fd, out, room);
+                if (got >= 0)
+                    return static_cast<long>(got);
+                if (errno != EINTR) {
+                    error = ErrorText(errno);
+                    return -1;
+                }
+            }
+        },
+        drawing, name);
+    m_dxfReport = reader.Report();
+    return status;
+}
+
+void CPlotFileReader::SetDxfOptions(const DxfReadOptions& options)
+{
+    m_dxfOptions = options;
+    m_haveDxfOptions = true;
+}
+
 
 CPlotFileReader::Format CPlotFileReader::Sniff(const uint8_t* p, size_t n)
 {
@@ -145,6 +195,8 @@ CPlotFileReader::Format CPlotFileReader::Sniff(const uint8_t* p, size_t n)
     // to match, and prose that mentions a command is not either.
     if (n > kSniffSize)
         n = kSniffSize;
+    if (CDxfReader::LooksLikeDxf(p, n))
+        return Format::Dxf;
     constexpr size_t kMaxPreamble = 2048;
     constexpr size_t kMaxWords = 8;  // other words among the first commands
     size_t odd = 0, seen = 0, words = 0;

@@ -73,9 +73,9 @@ public:
     void RemovePolyline(int i);
     void Destroy() { m_lines.clear(); }
 
-    // Replaces the drawing by the content of a plot file (HP-GL, HP-GL/2 or
-    // DMPL, told apart by content). A file that cannot be read or is not a
-    // plot file leaves an empty drawing and an error saying why.
+    // Replaces the drawing by a plot file's content (HP-GL, HP-GL/2, DMPL, or DXF read
+    // with the options of DxfReadOptions.h; told apart by content). A file that cannot
+    // be read or is not a plot file leaves an empty drawing and an error saying why.
     Status Load(const std::string& path);
 
     // About the origin, counter-clockwise. Multiples of 90 degrees are exact

@@ -56,7 +56,7 @@ int CliUsage(std::ostream& err, const std::string& name)
     return kCliUsage;
 }
 
-Status CliLoadDrawing(const std::string& path, CPolylineIArray& drawing)
+Status CliLoadDrawing(const std::string& path, CPolylineIArray& drawing, CPlotFileReader* reader)
 {
     drawing.Destroy();
     struct stat st {};
@@ -66,7 +66,8 @@ Status CliLoadDrawing(const std::string& path, CPolylineIArray& drawing)
     }
     if (S_ISDIR(st.st_mode))
         return Status::IoError("cannot read " + path + ": it is a folder");
-    Status status = drawing.Load(path);
+    CPlotFileReader own;
+    Status status = (reader ? *reader : own).ReadFile(path, drawing);
     if (!status.ok()) {
         drawing.Destroy();
         const std::string& why = status.message();

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "plotlib/PlotFileReader.h"
 #include "plotlib/Polyline.h"
 #include "plotlib/Status.h"
 
@@ -48,8 +49,10 @@ int CliUsage(std::ostream& err, const CliCommand& command);
 int CliUsage(std::ostream& err, const std::string& name);
 
 // Loads a plot file, with a clear message for a missing, unreadable or
-// non-plot file.
-Status CliLoadDrawing(const std::string& path, CPolylineIArray& drawing);
+// non-plot file. `reader` (when given) reads it and keeps what it learnt
+// of a DXF file.
+Status CliLoadDrawing(const std::string& path, CPolylineIArray& drawing,
+                      CPlotFileReader* reader = nullptr);
 
 // Parses a whole decimal integer; false for anything else.
 bool CliParseInt(const std::string& text, int& value);

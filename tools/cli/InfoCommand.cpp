@@ -1,11 +1,52 @@
 // plotvane-cli info FILE [--resolution N]: what a plot file holds.
 #include <map>
 #include <ostream>
+#include <string>
 
 #include "CliCommand.h"
 #include "plotlib/PlotterConfig.h"
 
 namespace {
+
+// What a DXF file held besides its lines: unit, pieces, left-out parts.
+void PrintDxf(const DxfReadReport& r, std::ostream& out)
+{
+    out << "format: DXF\n";
+    out << "units: " << r.units << " (" << r.unitsSource << ")\n";
+    if (!r.style.empty())
+        out << "style: " << r.style << '\n';
+    for (const DxfPiece& p : r.pieces) {
+        out << "piece: " << (p.name.empty() ? p.block : p.name);
+        if (!p.size.empty())
+            out << ", size " << p.size;
+        if (!p.quantity.empty())
+            out << ", quantity " << p.quantity;
+        if (!p.category.empty())
+            out << ", category " << p.category;
+        out << '\n';
+    }
+    if (r.notches || r.notchesWithoutEdge)
+        out << "notches: " << r.notches << (r.notchesWithoutEdge
+                                                 ? " (" + std::to_string(r.notchesWithoutEdge) +
+                                                       " without an edge left out)"
+                                                 : std::string())
+            << '\n';
+    if (r.drillHoles)
+        out << "drill holes: " << r.drillHoles << '\n';
+    const size_t left = r.ignoredEntities + r.damagedEntities + r.missingBlocks + r.refusedInserts;
+    if (left) {
+        out << "left out:";
+        if (r.ignoredEntities)
+            out << ' ' << r.ignoredEntities << " entities of kinds not drawn;";
+        if (r.damagedEntities)
+            out << ' ' << r.damagedEntities << " damaged entities;";
+        if (r.missingBlocks)
+            out << ' ' << r.missingBlocks << " inserts of undefined blocks;";
+        if (r.refusedInserts)
+            out << ' ' << r.refusedInserts << " inserts nested too deep or in a cycle;";
+        out << '\n';
+    }
+}
 
 int RunInfo(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
@@ -28,7 +69,8 @@ int RunInfo(const CliArgs& args, std::ostream& out, std::ostream& err)
         return CliUsage(err, "info");
 
     CPolylineIArray drawing;
-    const Status status = CliLoadDrawing(path, drawing);
+    CPlotFileReader reader;
+    const Status status = CliLoadDrawing(path, drawing, &reader);
     if (!status.ok())
         return CliFail(err, status.message());
 
@@ -39,6 +81,8 @@ int RunInfo(const CliArgs& args, std::ostream& out, std::ostream& err)
         ++pens[line.GetPenNo()];
     }
     out << "file: " << path << '\n';
+    if (reader.WasDxf())
+        PrintDxf(reader.GetDxfReport(), out);
     out << "polylines: " << drawing.GetCount() << '\n';
     out << "points: " << points << '\n';
     out << "pens:";

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "CliCommand.h"
+#include "view/DxfSettings.h"
 
 namespace {
 
@@ -22,6 +23,9 @@ const CliRegistrar kHelp{{"help", "help", "show this list of commands", RunHelp}
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
+    // DXF files are read with the layer map and slot sizes of Setting.ini,
+    // as in the program.
+    SetDxfOptionsSource(ReadDxfReadOptions);
     if (argc < 2) {
         std::cerr << "usage: plotvane-cli COMMAND [ARGS...] (try 'plotvane-cli help')\n";
         return kCliUsage;

@@ -14,6 +14,7 @@
 #include "mainframe/CommandIds.h"
 #include "mainframe/gui/MainForm.h"
 #include "plotlib/Devices.h"
+#include "view/DxfSettings.h"
 
 namespace {
 
@@ -177,6 +178,8 @@ void PlotvaneApp::ReadSharedSettings()
     m_markSpace = GetIniFloat("Global", "MarkSpace", 5.0f);
     m_autoPlot = GetIniBool("Global", "AutoPlot", false);
     m_frontSpace = GetIniFloat("Global", "FrontSpace", 0.0f);
+    // DXF files are read with the layer map and slot sizes of Setting.ini.
+    SetDxfOptionsSource(ReadDxfReadOptions);
 }
 
 void PlotvaneApp::WriteSharedSettings() const

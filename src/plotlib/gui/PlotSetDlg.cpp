@@ -6,6 +6,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/collpane.h>
 #include <wx/combobox.h>
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
@@ -18,6 +19,8 @@
 
 #include "app/gui/AppLook.h"
 #include "plotlib/CupsTransport.h"
+#include "plotlib/gui/DxfLayerPanel.h"
+#include "view/DxfSettings.h"
 
 namespace {
 
@@ -221,6 +224,14 @@ void CPlotSetDlg::BuildControls()
     columns->Add(grid, 1, wxALL | wxEXPAND, 5);
     top->Add(columns, 1, wxEXPAND);
 
+    m_dxfPane = new wxCollapsiblePane(this, ID_DXF_PANE, _("DXF pattern layers"));
+    m_dxfPanel = new CDxfLayerPanel(m_dxfPane->GetPane());
+    wxBoxSizer* paneSizer = new wxBoxSizer(wxVERTICAL);
+    paneSizer->Add(m_dxfPanel, 1, wxEXPAND);
+    m_dxfPane->GetPane()->SetSizer(paneSizer);
+    m_dxfPanel->Enable(m_canEdit);
+    top->Add(m_dxfPane, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
+
     wxBoxSizer* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->AddStretchSpacer();
     buttons->Add(new wxButton(this, wxID_OK, _("OK")), 0, wxALL, 5);
@@ -413,9 +424,24 @@ bool CPlotSetDlg::ValidateAll(bool report)
     return true;
 }
 
+void CPlotSetDlg::SetDxfLayerMap(const DxfLayerMap& map)
+{
+    m_dxfMap = map;
+    m_dxfPanel->SetValue(map);
+}
+
 bool CPlotSetDlg::TransferDataFromWindow()
 {
-    return ValidateAll(true);
+    if (!ValidateAll(true))
+        return false;
+    wxString problem;
+    if (m_canEdit && !m_dxfPanel->ReadValue(m_dxfMap, problem)) {
+        m_dxfPane->Expand();
+        Layout();
+        wxMessageBox(problem, _("Information"), wxOK | wxICON_INFORMATION, this);
+        return false;
+    }
+    return true;
 }
 
 bool CPlotSetDlg::SelectDevice(int index)
@@ -573,10 +599,15 @@ void CPlotSetDlg::OnBrowse(wxCommandEvent&)
 bool ShowPlotSetDlg(wxWindow* parent, bool canEdit, bool canChoose)
 {
     CPlotSetDlg dlg(parent, GetDeviceInfos(), GetDefaultDevice(), canEdit, canChoose);
+    const DxfLayerMap dxfMap = ReadDxfLayerMap();
+    dlg.SetDxfLayerMap(dxfMap);
     while (dlg.ShowModal() == wxID_OK) {
         const Status stored = SetDeviceInfos(dlg.GetDevices(), dlg.GetDefaultName());
-        if (stored)
+        if (stored) {
+            if (dlg.GetDxfLayerMap() != dxfMap)
+                StoreDxfLayerMap(dlg.GetDxfLayerMap());
             return true;
+        }
         // Nothing is lost: the dialog comes back with the edits.
         wxMessageBox(wxString::Format(_("The devices could not be saved: %s"),
                                       FromStd(stored.message())),

@@ -3,7 +3,8 @@
 // caller stores it (ShowPlotSetDlg does, with SetDeviceInfos).
 //
 // Left: the devices, with Add, Copy, Remove and "Use as default". Right:
-// every field of the selected device. Fields are read back and checked
+// every field of the selected device. Below, folded away: the DXF layer map
+// (CDxfLayerPanel), which holds for every device. Fields are read back and checked
 // (CheckDeviceInList) whenever the operator leaves a device and on OK; a
 // refused value keeps the dialog on that device, says what is wrong in a
 // message box and puts the keyboard focus on the field.
@@ -18,9 +19,12 @@
 
 #include "plotlib/DeviceValidation.h"
 #include "plotlib/Devices.h"
+#include "plotlib/DxfLayerMap.h"
 
+class CDxfLayerPanel;
 class wxButton;
 class wxCheckBox;
+class wxCollapsiblePane;
 class wxChoice;
 class wxComboBox;
 class wxListBox;
@@ -58,6 +62,7 @@ public:
         ID_SCALE_Y,
         ID_EXTRACT_ON_ADD,
         ID_EXTRACT_PEN,
+        ID_DXF_PANE,
     };
 
     // `canEdit` false shows the devices read-only; `canChoose` false keeps
@@ -81,8 +86,12 @@ public:
     bool ValidateAll(bool report);
     const DeviceProblem& GetLastProblem() const { return m_problem; }
 
+    // The DXF layer map shown (SetDxfLayerMap) and, after OK, as edited.
+    void SetDxfLayerMap(const DxfLayerMap& map);
+    const DxfLayerMap& GetDxfLayerMap() const { return m_dxfMap; }
+
     // The standard OK handling calls this: the dialog ends only when every
-    // device is acceptable.
+    // device and the DXF layer map are acceptable.
     bool TransferDataFromWindow() override;
 
 private:
@@ -138,12 +147,16 @@ private:
     wxTextCtrl* m_scaleY = nullptr;
     wxCheckBox* m_extractOnAdd = nullptr;
     wxTextCtrl* m_extractPen = nullptr;
+    wxCollapsiblePane* m_dxfPane = nullptr;
+    CDxfLayerPanel* m_dxfPanel = nullptr;
+    DxfLayerMap m_dxfMap;
 
     wxDECLARE_CLASS(CPlotSetDlg);
     wxDECLARE_EVENT_TABLE();
 };
 
-// Runs the dialog on the current device list; on OK stores the list and the
-// default device (SetDeviceInfos). A store that fails is reported and the
+// Runs the dialog on the current device list and the DXF layer map of
+// Setting.ini; on OK stores the list and the default device
+// (SetDeviceInfos), then the map. A store that fails is reported and the
 // dialog opens again with the edits kept. True when a new list was stored.
 bool ShowPlotSetDlg(wxWindow* parent, bool canEdit, bool canChoose);

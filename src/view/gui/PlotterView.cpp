@@ -17,6 +17,7 @@
 #include "app/gui/PlotvaneApp.h"
 #include "plotlib/CommandSets.h"
 #include "plotlib/Devices.h"
+#include "plotlib/DxfReader.h"
 #include "plotlib/Plotter.h"
 #include "plotlib/ProgramDir.h"
 #include "view/CanvasTools.h"
@@ -394,6 +395,8 @@ Status CPlotterView::SaveDrawingToFile()
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return Status::NotFound("the file does not exist any more");
+    if (CDxfReader::FileIsDxf(path))
+        return Status::BadInput(CDxfReader::kNotRewritten);
     // Written in the file's own frame: the view's turn, mirror and move
     // are undone on a copy.
     const CPolylineIArray* drawing = &m_drawing;

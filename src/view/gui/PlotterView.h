@@ -121,7 +121,8 @@ public:
     // Rewrites the shown file from the drawing at 1:1 (scale factors 1.0),
     // each polyline with its own pen, in the file's own frame (the turn,
     // mirror and move of the view undone). Refuses to create a file: a
-    // drawing whose file is gone, or that never was one, is not written.
+    // drawing whose file is gone, or that never was one, is not written;
+    // nor is a DXF file (its layers would be lost).
     Status SaveDrawingToFile();
     // Asks "Be sure to reset plot pen ?"; on Yes gives every polyline the
     // draw pen and rewrites the file.
