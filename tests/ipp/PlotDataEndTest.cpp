@@ -114,3 +114,18 @@ TEST(PlotDocumentCheck, NonPlotDataIsRefusedWithTheReadersReason)
     const uint8_t elf[] = "\x7f" "ELF\x02\x01";
     EXPECT_EQ(CPlotDocumentCheck::SniffMimeType(elf, sizeof elf - 1), nullptr);
 }
+
+// A pattern DXF is a plot file to the program, so a station may print one;
+// its end is checked by the DXF reader, not by the HP-GL command scan
+// (which would take "EOF" for a cut command).
+TEST(PlotDocumentCheck, DxfDocumentsAreTakenAndACutOneIsRefused)
+{
+    const std::string data = std::string(PLOTVANE_SOURCE_DIR) + "/tests/data/dxf/";
+    const CPlotDocumentCheck::Result whole = CPlotDocumentCheck::CheckFile(data + "minimal.dxf", "minimal.dxf");
+    EXPECT_EQ(whole.verdict, CPlotDocumentCheck::Verdict::Plot) << whole.message;
+    EXPECT_EQ(whole.format, CPlotFileReader::Format::Dxf);
+    const CPlotDocumentCheck::Result cut = CPlotDocumentCheck::CheckFile(data + "truncated.dxf", "truncated.dxf");
+    EXPECT_NE(cut.verdict, CPlotDocumentCheck::Verdict::Plot);
+    const uint8_t dxf[] = "  0\nSECTION\n  2\nHEADER\n";
+    EXPECT_STREQ(CPlotDocumentCheck::SniffMimeType(dxf, sizeof dxf - 1), CPlotDocumentCheck::kDxfMime);
+}

@@ -440,6 +440,7 @@ pappl_system_t* PlotvaneIppCreateSystem(int numOptions, cups_option_t* options, 
     papplSystemSetPrinterDrivers(system, 1, g_plotvaneIppDrivers, nullptr, nullptr, PlotvaneIppDriver, nullptr);
     papplSystemSetMIMECallback(system, SniffMime, nullptr);
     papplSystemAddMIMEFilter(system, CPlotDocumentCheck::kDmplMime, CPlotDocumentCheck::kHpglMime, FilterJob, nullptr);
+    papplSystemAddMIMEFilter(system, CPlotDocumentCheck::kDxfMime, CPlotDocumentCheck::kHpglMime, FilterJob, nullptr);
     papplSystemAddMIMEFilter(system, kCupsRawMime, CPlotDocumentCheck::kHpglMime, FilterJob, nullptr);
     papplDeviceAddScheme("plotfolder", PAPPL_DEVTYPE_CUSTOM_LOCAL, nullptr, DeviceOpen, DeviceClose, DeviceRead,
                          DeviceWrite, DeviceStatus, nullptr);

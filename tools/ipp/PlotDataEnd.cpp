@@ -291,6 +291,8 @@ Status CPlotDataEnd::Check(const std::string& path, CPlotFileReader::Format form
 {
     cut = false;
     where.clear();
+    if (format == CPlotFileReader::Format::Dxf)
+        return Status::Ok();  // the DXF reader refuses a file without its end itself
     if (format == CPlotFileReader::Format::Dmpl)
         return ScanFile<DmplEnd>(path, cut, where);
     return ScanFile<HpglEnd>(path, cut, where);
@@ -301,6 +303,9 @@ void CPlotDataEnd::CheckBuffer(const std::string& data, CPlotFileReader::Format 
 {
     const auto* p = reinterpret_cast<const uint8_t*>(data.data());
     where.clear();
+    cut = false;
+    if (format == CPlotFileReader::Format::Dxf)
+        return;
     if (format == CPlotFileReader::Format::Dmpl) {
         DmplEnd scanner;
         scanner.Feed(p, data.size());

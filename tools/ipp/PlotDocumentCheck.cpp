@@ -52,6 +52,7 @@ const char* CPlotDocumentCheck::SniffMimeType(const uint8_t* data, size_t size)
     switch (CPlotFileReader::Sniff(data, size)) {
     case CPlotFileReader::Format::Hpgl: return kHpglMime;
     case CPlotFileReader::Format::Dmpl: return kDmplMime;
+    case CPlotFileReader::Format::Dxf: return kDxfMime;
     case CPlotFileReader::Format::Unknown: break;
     }
     return nullptr;

@@ -31,10 +31,11 @@ public:
     static Result CheckFile(const std::string& path, const std::string& name);
 
     // The MIME type for the start of a document sent as
-    // application/octet-stream: HP-GL or DM/PL, or nullptr when the bytes
-    // do not start like a plot file.
+    // application/octet-stream: HP-GL, DM/PL or DXF, or nullptr when the
+    // bytes do not start like a plot file.
     static const char* SniffMimeType(const uint8_t* data, size_t size);
 
     static constexpr const char* kHpglMime = "application/vnd.hp-HPGL";
     static constexpr const char* kDmplMime = "application/x-dmpl";
+    static constexpr const char* kDxfMime = "image/vnd.dxf";
 };
