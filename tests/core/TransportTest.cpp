@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -418,12 +419,13 @@ TEST(CupsTransport, ASchedulerThatNeverAnswersTimesOutAndCancelEndsTheWait)
 {
     for (const bool cancel : {false, true}) {
         SCOPED_TRACE(cancel ? "cancel" : "timeout");
-        CLoopbackPlotter silent(CLoopbackPlotter::Mode::Stall);
+        auto silent = std::make_unique<CLoopbackPlotter>(CLoopbackPlotter::Mode::Stall);
+        const std::string server = silent->Target();
         std::atomic<bool> cancelFlag{false};
         std::atomic<bool> done{false};
         Status s;
         std::thread run([&] {
-            cupsSetServer(silent.Target().c_str());
+            cupsSetServer(server.c_str());
             CCupsTransport cups("plotter");
             cups.SetStallTimeoutMs(cancel ? 60000 : 400);
             cups.SetCancelFlag(&cancelFlag);
@@ -439,7 +441,7 @@ TEST(CupsTransport, ASchedulerThatNeverAnswersTimesOutAndCancelEndsTheWait)
         while (!done && Clock::now() - start < 10s)
             std::this_thread::sleep_for(10ms);
         EXPECT_TRUE(done.load()) << "the transport still waits for the scheduler";
-        // Only now may the stand-in go: its close would end any wait.
+        silent.reset();  // its close ends a wait that nothing else would
         run.join();
         // libcups adds a wait of its own of up to a second.
         EXPECT_LT(Clock::now() - start, 5s);
