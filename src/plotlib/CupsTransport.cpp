@@ -274,13 +274,23 @@ void CCupsTransport::Abort()
 std::vector<std::string> ListCupsQueues()
 {
     std::vector<std::string> names;
+    // A scheduler that does not answer leaves the list empty after the
+    // deadline instead of holding the settings dialog.
+    CallState call;
+    call.deadlineMs = CCupsTransport::kListDeadlineMs;
+    http_t* http = ConnectToScheduler(call.deadlineMs, nullptr);
+    if (!http)
+        return names;
+    httpSetTimeout(http, kSliceSeconds, &CallState::KeepWaiting, &call);
+    call.Begin();
     cups_dest_t* dests = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    const int count = cupsGetDests2(http, &dests);
     for (int i = 0; i < count; ++i) {
         if (!dests[i].instance)
             names.emplace_back(dests[i].name);
     }
     cupsFreeDests(count, dests);
+    httpClose(http);
     return names;
 }
 

@@ -10,7 +10,8 @@
 // CUPS_SERVER environment or client.conf, normally /run/cups/cups.sock).
 // Every call has a deadline, the device's stall timeout (30 s when it has
 // none), and ends early on cancel: libcups waits in 100 ms slices and asks
-// us whether to go on. The connect itself watches the cancel flag too. A
+// us whether to go on (after a first wait of its own of up to a second). The
+// connect itself watches the cancel flag too. A
 // scheduler that takes the connection but never answers fails the job
 // with "CUPS server did not answer".
 #pragma once
@@ -39,6 +40,8 @@ public:
     static constexpr int kDefaultDeadlineMs = 30000;
     // Deadline of the request that cancels a job on the server.
     static constexpr int kAbortDeadlineMs = 5000;
+    // Deadline of the request for the list of queues.
+    static constexpr int kListDeadlineMs = 5000;
 
 protected:
     Status WriteBytes(const char* data, size_t size, size_t& written) override;
@@ -51,6 +54,6 @@ private:
 };
 
 // The queues (printers and classes) the local CUPS scheduler offers, by
-// name, for the device settings dialog. Empty when CUPS is not running or
-// the program was built without it.
+// name, for the device settings dialog. Empty when CUPS is not running, does
+// not answer within kListDeadlineMs, or the program was built without it.
 std::vector<std::string> ListCupsQueues();
