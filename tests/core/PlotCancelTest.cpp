@@ -195,12 +195,12 @@ TEST(PlotCancel, WhatAHeldPlotterHasNotTakenIsDroppedOnCancel)
     plotter.SetReceiveBuffer(16 * 1024);
     plotter.SetReadRate(100 * 1000);
     DeviceInfo device = Device(ConnectionKind::Tcp, plotter.Target());
-    device.timeoutMs = 1000;  // also the limit for the pen lift
+    device.timeoutMs = 700;  // also the limit for the pen lift
     BackgroundRun run(device, marker);
     ASSERT_TRUE(WaitFor([&] { return plotter.BytesReceived() >= 30 * 1000; }, 10s));
     plotter.Hold(true);
     // Every buffer on the way fills up and the output stands still.
-    const size_t atCancel = WhenQuiet([&] { return plotter.BytesReceived(); }, 100ms, 2s);
+    const size_t atCancel = WhenQuiet([&] { return plotter.BytesReceived(); }, 50ms, 500ms);
     const auto cancelled = Clock::now();
     run.Cancel();
     EXPECT_TRUE(run.Wait().cancelled());
@@ -215,7 +215,7 @@ TEST(PlotCancel, WhatAHeldPlotterHasNotTakenIsDroppedOnCancel)
 TEST(PlotCancel, PauseHoldsWithinTheBoundAndContinueResumesWithNothingLostOrRepeated)
 {
     TempDir dir;
-    const std::string marker = WriteMarker(dir, 600);  // about 300 KB
+    const std::string marker = WriteMarker(dir, 400);  // about 200 KB
     CLoopbackPlotter plotter;
     plotter.SetReceiveBuffer(16 * 1024);
     const DeviceInfo device = Device(ConnectionKind::Tcp, plotter.Target());
@@ -231,9 +231,9 @@ TEST(PlotCancel, PauseHoldsWithinTheBoundAndContinueResumesWithNothingLostOrRepe
     ASSERT_TRUE(WaitFor([&] { return plotter.BytesReceived() - plotter.Jobs()[0].size() >= 60 * 1000; }, 20s));
     const size_t atPause = plotter.BytesReceived();
     command.Set("PP");
-    const size_t held = WhenQuiet([&] { return plotter.BytesReceived(); }, 300ms, 5s);
+    const size_t held = WhenQuiet([&] { return plotter.BytesReceived(); }, 200ms, 5s);
     EXPECT_LE(held - atPause, Bound(plotter)) << "bytes after Pause";
-    std::this_thread::sleep_for(300ms);
+    std::this_thread::sleep_for(200ms);
     EXPECT_EQ(plotter.BytesReceived(), held) << "output went on while paused";
     EXPECT_FALSE(run.Done());
     command.Set("PS");
@@ -315,7 +315,7 @@ TEST(PlotCancel, ASerialPlotterHoldingXoffGetsNothingQueuedAfterCancel)
     DeviceInfo device = Device(ConnectionKind::Serial, ::ptsname(master));
     device.serial.baudRate = 115200;
     device.serial.flow = FlowControl::XonXoff;
-    device.timeoutMs = 1000;  // also the limit for the pen lift
+    device.timeoutMs = 700;  // also the limit for the pen lift
     std::string received;
     auto readFor = [&](std::chrono::milliseconds span, size_t enough) {
         char buffer[1024];
@@ -343,7 +343,7 @@ TEST(PlotCancel, ASerialPlotterHoldingXoffGetsNothingQueuedAfterCancel)
         EXPECT_TRUE(s.cancelled()) << s.message();
         EXPECT_LT(Clock::now() - cancelled, 3s);
         EXPECT_EQ(::write(master, &xon, 1), 1);
-        readFor(300ms, SIZE_MAX);
+        readFor(200ms, SIZE_MAX);
         // The pseudo-terminal's own line buffer (4 KB) stays; what the
         // port held beyond it is gone.
         EXPECT_LE(received.size() - before, 6u * 1024u) << "the queue reached the plotter after Cancel";
