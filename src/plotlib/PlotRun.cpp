@@ -126,43 +126,47 @@ Status CPlotRun::Plot(const DeviceInfo& deviceIn, const PLOTFILE& job, const Plo
         transport->Abort();
         return sinkStatus;
     }
-    if (result == SendResult::Cancelled || cutShort || cancelRequested()) {
+    // After a cancel a live device gets `tail` (the cut command completed,
+    // the pen lifted, the end sequence) as far as it still takes bytes
+    // within a short time, and the job ends normally; when it does not, the
+    // connection ends at once and whatever it holds back is dropped.
+    auto endCancelled = [&](const std::string& tail) {
         if (live) {
-            // The command cut short is completed, the pen lifted and the
-            // job ended, as far as the device still takes bytes within a
-            // short time; then the connection ends and whatever it holds
-            // back is dropped.
             transport->SetCancelFlag(nullptr);
             const int stall = transport->StallTimeoutMs();
             transport->SetStallTimeoutMs(stall > 0 ? std::min(stall, kCancelTailMs) : kCancelTailMs);
-            const std::string tail = cutRest + CancelTail(config.language, set);
             Status ended = transport->Write(tail.data(), tail.size());
             if (ended)
                 ended = transport->Drain();
             gate.Advance(transport->BytesTaken());
             if (ended) {
-                // The device has it all: the job ends normally.
                 record();
                 if (!transport->Finish())
                     transport->Abort();
                 return Status::Cancelled("cancelled");
             }
-            // The link is gone or held: the device gets nothing more.
         }
         record();
         transport->Abort();
         return Status::Cancelled("cancelled");
-    }
+    };
+    if (result == SendResult::Cancelled || cutShort || cancelRequested())
+        return endCancelled(cutRest + CancelTail(config.language, set));
     if (result == SendResult::Failed) {
         record();
         transport->Abort();
         return Status::DeviceError("cannot write to " + transport->Describe());
     }
     const Status finished = transport->Finish();
+    if (finished.cancelled()) {
+        // The whole job was written, end sequence and all; only the short
+        // queue is left, which may go out rather than be cut mid-command.
+        return endCancelled(std::string());
+    }
     if (!finished) {
         record();
         transport->Abort();
-        return finished.cancelled() ? Status::Cancelled("cancelled") : finished;
+        return finished;
     }
     gate.Release();
     record();

@@ -25,8 +25,9 @@
 //
 // Cancel. A write that sees the cancel flag stops where it is and returns
 // a Cancelled status; the connection stays open, so that the caller can
-// still send a pen lift (with the flag cleared and a short stall timeout),
-// Drain it and then Abort, which drops whatever the device has not taken.
+// still send a pen lift (with the flag cleared and a short stall timeout)
+// and Drain it, then end the job with Finish, or, when the device does not
+// take the lift, with Abort, which drops whatever the device has not taken.
 //
 // Errors are values: every failing call returns a Status whose message
 // names the device and the reason ("cannot connect to 127.0.0.1:9100:
