@@ -87,11 +87,11 @@ void PlotOn(benchmark::State& state, DeviceInfo device)
     const Marker& marker = TheMarker();
     PlotSpacing spacing;
     for (auto _ : state) {
-        std::string error;
-        if (!CPlotRun::Plot(device, Job(marker.path), spacing,
-                            PackCommandSet(StandardHpglCommandSet()),
-                            PackCommandSet(StandardDmplCommandSet()), PlotControl(), &error)) {
-            state.SkipWithError(error.c_str());
+        const Status s = CPlotRun::Plot(device, Job(marker.path), spacing,
+                                        PackCommandSet(StandardHpglCommandSet()),
+                                        PackCommandSet(StandardDmplCommandSet()), PlotControl());
+        if (!s) {
+            state.SkipWithError(s.message().c_str());
             break;
         }
     }

@@ -165,10 +165,11 @@ Status CDeviceList::Validate(const DeviceInfo& d)
     case ConnectionKind::Cups:
         break;
     case ConnectionKind::Tcp: {
-        std::string host, error;
+        std::string host;
         int port = 0;
-        if (!ParseHostPort(d.target, 9100, host, port, error))
-            return Status::BadInput("Host: " + error);
+        const Status address = ParseHostPort(d.target, 9100, host, port);
+        if (!address)
+            return address.WithMessage("Host: " + address.message());
         break;
     }
     case ConnectionKind::Serial: {

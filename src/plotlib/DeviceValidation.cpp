@@ -42,19 +42,21 @@ bool IsPen(int pen) { return pen >= kMinPen && pen <= kMaxPen; }
 
 } // namespace
 
-bool ParseDecimal(const std::string& text, double& value)
+Status ParseDecimal(const std::string& text, double& value)
 {
     std::istringstream in(text);
     in.imbue(std::locale::classic());
     double v = 0;
     in >> v;
     if (in.fail())
-        return false;
+        return Status::BadInput("\"" + text + "\" is not a number");
     in >> std::ws;
-    if (!in.eof() || !std::isfinite(v))
-        return false;
+    if (!in.eof())
+        return Status::BadInput("\"" + text + "\" is not a number");
+    if (!std::isfinite(v))
+        return Status::BadInput("\"" + text + "\" is out of range");
     value = v;
-    return true;
+    return Status::Ok();
 }
 
 DeviceProblem CheckDeviceFields(const DeviceInfo& d)
@@ -84,9 +86,9 @@ DeviceProblem CheckDeviceFields(const DeviceInfo& d)
     if (HasControlCharacters(d.target))
         return Problem(DeviceField::Target, N_("The connection target holds control characters."));
     if (d.kind == ConnectionKind::Tcp) {
-        std::string host, error;
+        std::string host;
         int port = 0;
-        if (!ParseHostPort(d.target, 9100, host, port, error))
+        if (!ParseHostPort(d.target, 9100, host, port))
             return Problem(DeviceField::Target,
                            N_("Enter the plotter as host or host:port (port 1 to 65535)."));
     }

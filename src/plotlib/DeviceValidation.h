@@ -59,5 +59,6 @@ DeviceProblem CheckDeviceFields(const DeviceInfo& device);
 DeviceProblem CheckDeviceInList(const std::vector<DeviceInfo>& devices, size_t index);
 
 // Parses a decimal number that fills the whole text (surrounding blanks
-// allowed), independent of the locale. False for anything else.
-bool ParseDecimal(const std::string& text, double& value);
+// allowed), independent of the locale. BadInput for anything else; `value`
+// is then left as it was.
+Status ParseDecimal(const std::string& text, double& value);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,9 +15,18 @@ CFileTransport::CFileTransport(std::string path) : m_path(std::move(path)) {}
 
 CFileTransport::~CFileTransport() { Abort(); }
 
+namespace {
+
+// A FIFO holds this much at most: what its reader (a plotter's feeder) gets
+// after a cancel or a pause is bounded by it.
+constexpr int kPipeBytes = 4096;
+
+}  // namespace
+
 Status CFileTransport::Open(const std::string&)
 {
     Abort();
+    StartJob();
     if (m_path.empty())
         return Status::BadInput("no output file set");
     struct stat st {};
@@ -32,6 +42,9 @@ Status CFileTransport::Open(const std::string&)
             return Status::FromErrno(err, StatusKind::DeviceError, "cannot open " + m_path + ": " + ErrnoText(err));
         }
         m_fd = fd;
+        m_queue = OutputQueueOf(fd);
+        if (m_queue == OutputQueue::Pipe)
+            static_cast<void>(::fcntl(fd, F_SETPIPE_SZ, kPipeBytes));  // best effort
         return Status::Ok();
     }
 
@@ -63,22 +76,46 @@ Status CFileTransport::Open(const std::string&)
     return Status::Ok();
 }
 
-Status CFileTransport::Write(const char* data, size_t size)
+Status CFileTransport::WriteBytes(const char* data, size_t size, size_t& written)
 {
-    if (m_fd >= 0)
-        return WriteAllToFd(m_fd, data, size, m_cancel, m_stallTimeoutMs, m_path);
+    written = 0;
+    if (m_fd >= 0) {
+        FdWriteOptions options;
+        options.cancel = m_cancel;
+        options.stallMs = m_stallTimeoutMs;
+        options.what = m_path;
+        options.queue = m_queue;
+        return WriteAllToFd(m_fd, data, size, options, written);
+    }
     if (!m_writer)
         return Status::DeviceError(m_path + " is not open");
     if (Cancelled())
         return Status::Cancelled("writing to " + m_path + ": cancelled");
     m_writer->Write(data, size);
+    written = size;
     return Status::Ok();
+}
+
+uint64_t CFileTransport::QueuedBytes() const
+{
+    return m_fd >= 0 ? QueuedOutput(m_fd, m_queue) : 0;
+}
+
+Status CFileTransport::Drain()
+{
+    if (m_fd < 0)
+        return Status::Ok();
+    return WaitOutputQueueEmpty(m_fd, m_queue, m_cancel, m_stallTimeoutMs, m_path);
 }
 
 Status CFileTransport::Finish()
 {
     if (m_fd >= 0) {
-        Status s = WaitOutputQueueEmpty(m_fd, m_cancel, m_stallTimeoutMs, m_path);
+        Status s = Drain();
+        if (s.cancelled())
+            return s;  // the caller decides: a pen lift, then Abort
+        if (!s && m_queue == OutputQueue::Tty)
+            ::tcflush(m_fd, TCOFLUSH);  // close would wait for a stopped tty
         if (::close(m_fd) != 0 && s) {
             const int err = errno;
             if (err != EINTR)
@@ -96,8 +133,11 @@ Status CFileTransport::Finish()
 
 void CFileTransport::Abort()
 {
-    if (m_fd >= 0)
+    if (m_fd >= 0) {
+        if (m_queue == OutputQueue::Tty)
+            ::tcflush(m_fd, TCOFLUSH);
         ::close(m_fd);
+    }
     m_fd = -1;
     if (m_writer)
         m_writer->Abort();

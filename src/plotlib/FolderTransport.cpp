@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "plotlib/AtomicFile.h"
+#include "plotlib/PosixIo.h"
 #include "plotlib/ProgramDir.h"
 
 namespace fs = std::filesystem;
@@ -56,11 +57,19 @@ Status CFolderTransport::Open(const std::string&)
 {
     if (m_folder.empty())
         return Status::BadInput("no output folder set");
-    std::error_code ec;
-    fs::create_directories(m_folder, ec);
-    if (!fs::is_directory(m_folder, ec))
-        return Status::IoError("cannot use folder " + m_folder + ": " +
-                             (ec ? ec.message() : std::string("not a folder")));
+    StartJob();
+    // The reason creating the folder failed is the one to tell (permission
+    // denied), not what a look at the missing folder says afterwards.
+    std::error_code created;
+    fs::create_directories(m_folder, created);
+    std::error_code looked;
+    if (!fs::is_directory(m_folder, looked)) {
+        const std::error_code& ec = created ? created : looked;
+        if (!ec)
+            return Status::IoError("cannot use folder " + m_folder + ": not a folder");
+        return Status::FromErrno(ec.value(), StatusKind::IoError,
+                                 "cannot use folder " + m_folder + ": " + ErrnoText(ec.value()));
+    }
     std::lock_guard<std::mutex> lock(g_numberLock);
     char name[32];
     std::snprintf(name, sizeof name, "%06d.plt", NextJobNumber(m_folder));
@@ -72,13 +81,15 @@ Status CFolderTransport::Open(const std::string&)
     return s;
 }
 
-Status CFolderTransport::Write(const char* data, size_t size)
+Status CFolderTransport::WriteBytes(const char* data, size_t size, size_t& written)
 {
+    written = 0;
     if (!m_writer)
         return Status::IoError("folder job " + m_file + " is not open");
     if (Cancelled())
         return Status::Cancelled("writing to " + m_file + ": cancelled");
     m_writer->Write(data, size);
+    written = size;
     return Status::Ok();
 }
 

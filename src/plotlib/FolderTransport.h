@@ -19,7 +19,6 @@ public:
     ~CFolderTransport() override;
 
     Status Open(const std::string& jobName) override;
-    Status Write(const char* data, size_t size) override;
     Status Finish() override;
     void Abort() override;
     bool IsLive() const override { return false; }
@@ -29,6 +28,9 @@ public:
     const std::string& CurrentFile() const { return m_file; }
     // The number the next job would get in `folder`.
     static int NextJobNumber(const std::string& folder);
+
+protected:
+    Status WriteBytes(const char* data, size_t size, size_t& written) override;
 
 private:
     std::string m_folder;

@@ -186,12 +186,10 @@ SendResult CPlotJob::Send(CPlotEncoder& encoder, PlotLayout layout, bool begin, 
         if (device && FrontUnits() > 0)
             PaperAdvance(encoder, FrontUnits());
     }
-    auto cancelNow = [&]() {
-        PenLift(encoder, m_penUp);
-        encoder.End();
-        encoder.Flush();
-        return SendResult::Cancelled;
-    };
+    // On a cancel nothing more is written: what is still in the encoder
+    // never went out, and the caller ends the stream (CPlotRun lifts the pen
+    // where the device is).
+    auto cancelNow = [] { return SendResult::Cancelled; };
 
     PointI pen{0, 0};
     std::vector<CPolylineI> lines;

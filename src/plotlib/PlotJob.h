@@ -30,9 +30,10 @@
 // so several jobs can follow one another in one file (PlotterToFile) and
 // the file shows the drawing as it is.
 //
-// Between polylines Send polls the cancel flag (cancel: pen up, end
-// sequence, result Cancelled) and the pause command ("PP": the encoder is
-// flushed, the pen lifted, and the run holds until "PS" or cancel). It
+// Between polylines Send polls the cancel flag (cancel: result Cancelled,
+// with nothing more written; the caller ends the stream, since only it
+// knows where the device is) and the pause command ("PP": the pen is
+// lifted, the encoder flushed, and the run holds until "PS" or cancel). It
 // reports progress: (job fraction, block fraction) and (-1, block
 // fraction); each block reports 1.0 exactly once, when it is done.
 //

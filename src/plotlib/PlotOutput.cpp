@@ -43,8 +43,11 @@ bool Plotter(const PLOTFILE& job, float markSpace, bool, float halfSolid, float 
     control.command = command;
     control.progress = progress;
     control.context = context;
-    return CPlotRun::Plot(device, job, Spacing(markSpace, frontSpace, halfSolid, halfSpace),
-                          hpglSet, alternateSet, control, error);
+    const Status s = CPlotRun::Plot(device, job, Spacing(markSpace, frontSpace, halfSolid, halfSpace),
+                                    hpglSet, alternateSet, control);
+    if (!s && error)
+        *error = s.message();
+    return s.ok();
 }
 
 Status PlotterToFile(const std::string& fileName, const PlotList& list, float markSpace,

@@ -33,8 +33,10 @@ private:
 using PlotProgressFn = void (*)(double job, double block, void* context);
 
 // Plots one copy of `job` on the current device. `error`, when given,
-// receives the reason of a failure. True only when every byte reached the
-// device. Spaces are in centimetres.
+// receives the reason of a failure ("cancelled" after a cancel). True only
+// when every byte reached the device. Spaces are in centimetres. The
+// library's long-standing entry point; CPlotRun::Plot gives the Status and
+// the job's receipt.
 bool Plotter(const PLOTFILE& job, float markSpace, bool reserved, float halfSolid,
              float halfSpace, float frontSpace, const std::string& hpglSet,
              const std::string& alternateSet, std::atomic<bool>* cancel,

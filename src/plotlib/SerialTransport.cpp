@@ -4,6 +4,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "plotlib/PosixIo.h"
@@ -60,6 +61,7 @@ Status CSerialTransport::CheckSettings(const SerialSettings& s)
 Status CSerialTransport::Open(const std::string&)
 {
     Abort();
+    StartJob();
     if (m_port.empty())
         return Status::BadInput("no serial port set");
     Status check = CheckSettings(m_settings);
@@ -123,18 +125,48 @@ Status CSerialTransport::Open(const std::string&)
     return Status::Ok();
 }
 
-Status CSerialTransport::Write(const char* data, size_t size)
+Status CSerialTransport::WriteBytes(const char* data, size_t size, size_t& written)
+{
+    written = 0;
+    if (m_fd < 0)
+        return Status::DeviceError(m_port + " is not open");
+    FdWriteOptions options;
+    options.cancel = m_cancel;
+    options.stallMs = m_stallTimeoutMs;
+    options.what = m_port;
+    options.queue = OutputQueue::Tty;
+    options.maxQueued = QueueLimit(m_settings.baudRate);
+    return WriteAllToFd(m_fd, data, size, options, written);
+}
+
+size_t CSerialTransport::QueueLimit(int baudRate)
+{
+    // About a tenth of the baud rate is a second of output (start and stop
+    // bits included); half a second is queued at most.
+    return std::max<size_t>(256, static_cast<size_t>(std::max(baudRate, 0)) / 20);
+}
+
+uint64_t CSerialTransport::QueuedBytes() const
+{
+    return m_fd >= 0 ? QueuedOutput(m_fd, OutputQueue::Tty) : 0;
+}
+
+Status CSerialTransport::Drain()
 {
     if (m_fd < 0)
         return Status::DeviceError(m_port + " is not open");
-    return WriteAllToFd(m_fd, data, size, m_cancel, m_stallTimeoutMs, m_port);
+    return WaitOutputQueueEmpty(m_fd, OutputQueue::Tty, m_cancel, m_stallTimeoutMs, m_port);
 }
 
 Status CSerialTransport::Finish()
 {
     if (m_fd < 0)
         return Status::DeviceError(m_port + " is not open");
-    Status s = WaitOutputQueueEmpty(m_fd, m_cancel, m_stallTimeoutMs, m_port);
+    Status s = Drain();
+    if (s.cancelled())
+        return s;  // the caller decides: a pen lift, then Abort
+    if (!s)
+        ::tcflush(m_fd, TCOFLUSH);  // a port held by XOFF would make close wait
     ::close(m_fd);
     m_fd = -1;
     return s;
@@ -144,7 +176,8 @@ void CSerialTransport::Abort()
 {
     if (m_fd < 0)
         return;
-    // Drop what the kernel still holds, so a cancelled job stops now.
+    // Drop what the kernel still holds, so a cancelled job stops now and
+    // close does not wait for a plotter that holds XOFF.
     ::tcflush(m_fd, TCOFLUSH);
     ::close(m_fd);
     m_fd = -1;

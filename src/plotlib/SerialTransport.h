@@ -9,6 +9,11 @@
 // writes wait in 100 ms slices (cancel is seen at once) up to the stall
 // timeout; plotters that hold XOFF for long (paper change) want a larger
 // timeout, or 0 for none.
+//
+// The kernel's output queue is kept to about half a second of output
+// (QueueLimit), so a cancel or a pause holds the plotter soon; a job that
+// is cancelled or stalls has its queue flushed (tcflush) before the port
+// is closed, so close never waits for a plotter that holds XOFF.
 #pragma once
 
 #include <string>
@@ -22,14 +27,21 @@ public:
     ~CSerialTransport() override;
 
     Status Open(const std::string& jobName) override;
-    Status Write(const char* data, size_t size) override;
     Status Finish() override;
+    Status Drain() override;
     void Abort() override;
     bool IsLive() const override { return true; }
     std::string Describe() const override { return m_port; }
 
     // Checks the line settings; the message names the bad one.
     static Status CheckSettings(const SerialSettings& settings);
+    // Bytes the kernel may hold for the port at `baudRate`: about half a
+    // second of output, so a pen lift after a cancel or pause goes out soon.
+    static size_t QueueLimit(int baudRate);
+
+protected:
+    Status WriteBytes(const char* data, size_t size, size_t& written) override;
+    uint64_t QueuedBytes() const override;
 
 private:
     std::string m_port;

@@ -2,8 +2,17 @@
 
 #include <asio.hpp>
 
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <thread>
 
 #include "plotlib/PosixIo.h"
 
@@ -25,45 +34,23 @@ std::string TimeoutText(int ms)
     return "timed out after " + std::to_string(ms) + " ms";
 }
 
-}  // namespace
+bool Expired(Clock::time_point since, int stallMs)
+{
+    return stallMs > 0 && Clock::now() - since >= std::chrono::milliseconds(stallMs);
+}
 
-struct CTcpTransport::Impl {
-    asio::io_context io;
-    asio::ip::tcp::socket socket{io};
-    std::string host;
-    int port = 0;
-    std::string what;  // "host:port" for messages
-
-    // Runs the io_context until `done` is set, the cancel flag is raised or
-    // the stall time passes without `progress` moving. On cancel or timeout
-    // the socket is closed so the pending operation ends, and the reason is
-    // returned; an empty text means the operation completed.
-    template <typename Done>
-    std::string RunUntil(Done done, const std::atomic<bool>* cancel, int stallMs,
-                         const Clock::time_point& lastProgress)
-    {
-        std::string reason;
-        while (!done()) {
-            if (io.stopped())
-                io.restart();
-            io.run_for(std::chrono::milliseconds(100));
-            if (done())
-                break;
-            if (cancel && cancel->load())
-                reason = "cancelled";
-            else if (stallMs > 0 && Clock::now() - lastProgress >= std::chrono::milliseconds(stallMs))
-                reason = TimeoutText(stallMs);
-            if (!reason.empty()) {
-                asio::error_code ignored;
-                socket.close(ignored);
-                io.restart();
-                io.run_for(std::chrono::milliseconds(500));  // let the aborted handler run
-                return reason;
-            }
-        }
-        return std::string();
+// Closes `fd`, resetting the connection when `reset`: the kernel then drops
+// whatever is still queued instead of delivering it.
+void CloseSocket(int fd, bool reset)
+{
+    if (reset) {
+        linger l{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
     }
-};
+    ::close(fd);
+}
+
+}  // namespace
 
 CTcpTransport::CTcpTransport(std::string target) : m_target(std::move(target)) {}
 
@@ -72,123 +59,195 @@ CTcpTransport::~CTcpTransport() { Abort(); }
 Status CTcpTransport::Open(const std::string&)
 {
     Abort();
+    StartJob();
     std::string host;
     int port = 0;
-    std::string error;
-    if (!ParseHostPort(m_target, kDefaultPort, host, port, error))
-        return Status::DeviceError("cannot connect to " + m_target + ": " + error);
-    m_impl = std::make_unique<Impl>();
-    Impl& d = *m_impl;
-    d.host = host;
-    d.port = port;
-    d.what = host + ":" + std::to_string(port);
-
-    // Name lookup and connect as one timed step.
-    std::string reason;
-    {
-        asio::ip::tcp::resolver resolver(d.io);
-        bool finished = false;
-        asio::error_code result;
-        const Clock::time_point start = Clock::now();
-        resolver.async_resolve(
-            host, std::to_string(port),
-            [&](const asio::error_code& ec, asio::ip::tcp::resolver::results_type endpoints) {
-                if (ec) {
-                    result = ec;
-                    finished = true;
-                    return;
-                }
-                asio::async_connect(
-                    d.socket, endpoints,
-                    [&](const asio::error_code& cec, const asio::ip::tcp::endpoint&) {
-                        result = cec;
-                        finished = true;
-                    });
-            });
-        reason = d.RunUntil([&] { return finished; }, m_cancel, m_stallTimeoutMs, start);
-        if (reason.empty() && result)
-            reason = Lower(result.message());
-        if (!reason.empty())
-            resolver.cancel();
-    }
-    if (!reason.empty()) {
-        m_impl.reset();
-        return Status::DeviceError("cannot connect to " + host + ":" + std::to_string(port) + ": " +
-                             reason);
-    }
-    asio::error_code ignored;
-    d.socket.set_option(asio::ip::tcp::no_delay(true), ignored);
-    return Status::Ok();
+    const Status address = ParseHostPort(m_target, kDefaultPort, host, port);
+    if (!address)
+        return address.WithMessage("cannot connect to " + m_target + ": " + address.message());
+    m_what = host + ":" + std::to_string(port);
+    return Connect(host, port);
 }
 
-Status CTcpTransport::Write(const char* data, size_t size)
+Status CTcpTransport::Connect(const std::string& host, int port)
 {
-    if (!m_impl || !m_impl->socket.is_open())
-        return Status::DeviceError("not connected to " + m_target);
-    Impl& d = *m_impl;
-    const std::string what = d.what;
-    Clock::time_point lastProgress = Clock::now();
-    while (size > 0) {
+    const Clock::time_point start = Clock::now();
+    auto failed = [&](const std::string& reason) {
+        return Status::DeviceError("cannot connect to " + m_what + ": " + reason);
+    };
+    auto cancelled = [&] { return Status::Cancelled("cannot connect to " + m_what + ": cancelled"); };
+
+    // Name lookup: asio runs it aside, so a cancel or the timeout need not
+    // wait for it.
+    std::vector<asio::ip::tcp::endpoint> endpoints;
+    {
+        asio::io_context io;
+        asio::ip::tcp::resolver resolver(io);
         bool finished = false;
         asio::error_code result;
-        size_t written = 0;
-        d.socket.async_write_some(asio::buffer(data, size),
-                                  [&](const asio::error_code& ec, size_t n) {
-                                      result = ec;
-                                      written = n;
-                                      finished = true;
-                                  });
-        std::string reason =
-            d.RunUntil([&] { return finished; }, m_cancel, m_stallTimeoutMs, lastProgress);
-        if (!reason.empty()) {
-            m_impl.reset();
-            return Status::DeviceError("cannot write to " + what + ": " + reason);
+        resolver.async_resolve(host, std::to_string(port), asio::ip::tcp::resolver::numeric_service,
+                               [&](const asio::error_code& ec,
+                                   asio::ip::tcp::resolver::results_type found) {
+                                   result = ec;
+                                   for (const auto& entry : found)
+                                       endpoints.push_back(entry.endpoint());
+                                   finished = true;
+                               });
+        std::string reason;
+        while (!finished) {
+            io.run_for(std::chrono::milliseconds(100));
+            if (finished)
+                break;
+            if (Cancelled()) {
+                resolver.cancel();
+                return cancelled();
+            }
+            if (Expired(start, m_stallTimeoutMs)) {
+                resolver.cancel();
+                return failed(TimeoutText(m_stallTimeoutMs));
+            }
         }
-        if (result) {
-            std::string text = result == asio::error::broken_pipe ||
-                                       result == asio::error::connection_reset ||
-                                       result == asio::error::eof
-                                   ? "connection closed by the device"
-                                   : Lower(result.message());
-            m_impl.reset();
-            return Status::DeviceError("cannot write to " + what + ": " + text);
-        }
-        data += written;
-        size -= written;
-        if (written > 0)
-            lastProgress = Clock::now();
+        if (result)
+            return failed(Lower(result.message()));
     }
-    return Status::Ok();
+    if (endpoints.empty())
+        return failed("no address found");
+
+    // Each address in turn, within the one stall time.
+    std::string lastError = "no address could be reached";
+    for (const asio::ip::tcp::endpoint& endpoint : endpoints) {
+        const int fd = ::socket(endpoint.protocol().family(),
+                                SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) {
+            lastError = ErrnoText(errno);
+            continue;
+        }
+        // Before connecting, so the window the connection starts with fits.
+        const int sendBuffer = kSendBuffer;
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+        const int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        int error = 0;
+        if (::connect(fd, endpoint.data(), static_cast<socklen_t>(endpoint.size())) != 0)
+            error = errno;
+        while (error == EINPROGRESS || error == EINTR || error == EALREADY) {
+            if (Cancelled()) {
+                ::close(fd);
+                return cancelled();
+            }
+            if (Expired(start, m_stallTimeoutMs)) {
+                ::close(fd);
+                return failed(TimeoutText(m_stallTimeoutMs));
+            }
+            pollfd p{fd, POLLOUT, 0};
+            if (::poll(&p, 1, 100) > 0) {
+                socklen_t len = sizeof error;
+                if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0)
+                    error = errno;
+            }
+        }
+        if (error == 0) {
+            m_fd = fd;
+            return Status::Ok();
+        }
+        lastError = ErrnoText(error);
+        ::close(fd);
+    }
+    return failed(lastError);
+}
+
+Status CTcpTransport::WriteBytes(const char* data, size_t size, size_t& written)
+{
+    written = 0;
+    if (m_fd < 0)
+        return Status::DeviceError("not connected to " + m_target);
+    FdWriteOptions options;
+    options.cancel = m_cancel;
+    options.stallMs = m_stallTimeoutMs;
+    options.what = m_what;
+    options.queue = OutputQueue::Tty;
+    return WriteAllToFd(m_fd, data, size, options, written);
+}
+
+uint64_t CTcpTransport::QueuedBytes() const
+{
+    return m_fd >= 0 ? QueuedOutput(m_fd, OutputQueue::Tty) : 0;
+}
+
+Status CTcpTransport::Drain()
+{
+    if (m_fd < 0)
+        return Status::DeviceError("not connected to " + m_target);
+    return WaitOutputQueueEmpty(m_fd, OutputQueue::Tty, m_cancel, m_stallTimeoutMs, m_what);
 }
 
 Status CTcpTransport::Finish()
 {
-    if (!m_impl || !m_impl->socket.is_open())
+    if (m_fd < 0)
         return Status::DeviceError("not connected to " + m_target);
-    Impl& d = *m_impl;
-    // Every byte acknowledged by the peer, then an orderly close.
-    Status s = WaitOutputQueueEmpty(d.socket.native_handle(), m_cancel, m_stallTimeoutMs, d.what);
-    if (s) {
-        // A peer that reset the connection after our last write shows up as
-        // an error on the socket.
-        int soError = 0;
-        socklen_t len = sizeof soError;
-        if (::getsockopt(d.socket.native_handle(), SOL_SOCKET, SO_ERROR, &soError, &len) == 0 &&
-            soError != 0)
-            s = Status::DeviceError("cannot write to " + d.what + ": " + ErrnoText(soError));
+    // The end of the job: our side is shut down after the last byte; the
+    // plotter takes the rest and closes its side.
+    const std::string reset = "cannot finish the job on " + m_what +
+                              ": the device dropped the connection before it confirmed the job";
+    if (::shutdown(m_fd, SHUT_WR) != 0) {
+        Abort();
+        return Status::DeviceError(reset);
     }
-    asio::error_code ignored;
-    d.socket.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
-    d.socket.close(ignored);
-    m_impl.reset();
-    return s;
+    Clock::time_point lastProgress = Clock::now();
+    size_t lastQueued = SIZE_MAX;
+    bool peerClosed = false;
+    for (;;) {
+        const size_t queued = QueuedOutput(m_fd, OutputQueue::Tty);
+        if (queued < lastQueued)
+            lastProgress = Clock::now();
+        lastQueued = queued;
+        if (peerClosed && queued == 0)
+            break;
+        if (Cancelled())
+            return Status::Cancelled("writing to " + m_what + ": cancelled");
+        // Without a stall limit the bytes may take as long as they take,
+        // but the close is not waited for without end.
+        const int limit = queued > 0 || m_stallTimeoutMs > 0 ? m_stallTimeoutMs : kConfirmWithoutLimitMs;
+        if (Expired(lastProgress, limit)) {
+            if (queued > 0) {
+                Abort();
+                return Status::DeviceError("cannot finish writing to " + m_what + ": " +
+                                           TimeoutText(m_stallTimeoutMs) + " with " +
+                                           std::to_string(queued) + " bytes not taken");
+            }
+            // Every byte was taken; the plotter just keeps the connection.
+            m_confirmed = false;
+            break;
+        }
+        if (peerClosed) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            continue;
+        }
+        pollfd p{m_fd, POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0)
+            continue;
+        char answer[4096];
+        const ssize_t n = ::recv(m_fd, answer, sizeof answer, 0);
+        if (n == 0) {
+            peerClosed = true;
+        } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            const int err = errno;
+            Abort();
+            if (err == ECONNRESET || err == EPIPE)
+                return Status::DeviceError(reset);
+            return Status::DeviceError("cannot finish the job on " + m_what + ": " + ErrnoText(err));
+        }
+        // Anything the plotter says back (status, echo) is read and dropped.
+    }
+    ::close(m_fd);
+    m_fd = -1;
+    return Status::Ok();
 }
 
 void CTcpTransport::Abort()
 {
-    if (!m_impl)
+    if (m_fd < 0)
         return;
-    asio::error_code ignored;
-    m_impl->socket.close(ignored);
-    m_impl.reset();
+    CloseSocket(m_fd, QueuedOutput(m_fd, OutputQueue::Tty) > 0);
+    m_fd = -1;
 }

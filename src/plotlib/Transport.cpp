@@ -32,22 +32,33 @@ std::unique_ptr<CTransport> CreateTransport(const DeviceInfo& device)
     return transport;
 }
 
-bool ParseHostPort(const std::string& text, int defaultPort, std::string& host, int& port,
-                   std::string& error)
+Status CTransport::Write(const char* data, size_t size, size_t* written)
+{
+    size_t done = 0;
+    Status s = size > 0 ? WriteBytes(data, size, done) : Status::Ok();
+    m_written += done;
+    if (written)
+        *written = done;
+    return s;
+}
+
+uint64_t CTransport::BytesTaken() const
+{
+    const uint64_t queued = QueuedBytes();
+    return queued < m_written ? m_written - queued : 0;
+}
+
+Status ParseHostPort(const std::string& text, int defaultPort, std::string& host, int& port)
 {
     std::string rest;
     if (!text.empty() && text[0] == '[') {
         const size_t close = text.find(']');
-        if (close == std::string::npos) {
-            error = "missing ']' in the address";
-            return false;
-        }
+        if (close == std::string::npos)
+            return Status::BadInput("missing ']' in the address");
         host = text.substr(1, close - 1);
         rest = text.substr(close + 1);
-        if (!rest.empty() && rest[0] != ':') {
-            error = "unexpected text after the address";
-            return false;
-        }
+        if (!rest.empty() && rest[0] != ':')
+            return Status::BadInput("unexpected text after the address");
     } else {
         const size_t colon = text.rfind(':');
         if (colon != std::string::npos && text.find(':') == colon) {
@@ -61,23 +72,17 @@ bool ParseHostPort(const std::string& text, int defaultPort, std::string& host, 
         host.pop_back();
     while (!host.empty() && (host.front() == ' ' || host.front() == '\t'))
         host.erase(host.begin());
-    if (host.empty()) {
-        error = "no host given";
-        return false;
-    }
+    if (host.empty())
+        return Status::BadInput("no host given");
     port = defaultPort;
     if (!rest.empty()) {
         const std::string digits = rest.substr(1);
         if (digits.empty() || digits.size() > 5 ||
-            digits.find_first_not_of("0123456789") != std::string::npos) {
-            error = "bad port \"" + digits + "\"";
-            return false;
-        }
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return Status::BadInput("bad port \"" + digits + "\"");
         port = std::stoi(digits);
-        if (port < 1 || port > 65535) {
-            error = "bad port \"" + digits + "\"";
-            return false;
-        }
+        if (port < 1 || port > 65535)
+            return Status::BadInput("bad port \"" + digits + "\"");
     }
-    return true;
+    return Status::Ok();
 }

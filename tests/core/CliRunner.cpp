@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <fcntl.h>
+#include <signal.h>
 #include <filesystem>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -24,10 +25,12 @@ std::string CliPath()
         .string();
 }
 
-CliResult RunCli(const std::vector<std::string>& args)
+CliResult RunCli(const std::vector<std::string>& args) { return RunCliAt(CliPath(), args); }
+
+CliResult RunCliAt(const std::string& exe, const std::vector<std::string>& args,
+                   const std::function<void(int pid)>& during)
 {
     CliResult result;
-    const std::string exe = CliPath();
     if (exe.empty() || !fs::exists(exe))
         return result;
     TempDir dir;
@@ -44,14 +47,24 @@ CliResult RunCli(const std::vector<std::string>& args)
                                      0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, raw.data(), environ);
+    const int rc = posix_spawn(&pid, exe.c_str(), &actions, &attributes, raw.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     if (rc != 0)
         return result;
+    if (during)
+        during(pid);
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    result.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
     // A missing capture file reads as empty output.
     static_cast<void>(ReadWholeFile(outPath, result.out));
     static_cast<void>(ReadWholeFile(errPath, result.err));

@@ -380,7 +380,7 @@ TEST_F(PlotterTest, CancelMidJobLiftsThePenAndEndsTheJob)
     std::atomic<bool> cancel{false};
     RunWatch watch;
     watch.cancel = &cancel;
-    watch.cancelAt = 0.35;
+    watch.cancelAt = 0.3;  // of what the plotter has taken; a little more is on its way
     std::string error;
     EXPECT_FALSE(Plotter(Job(source), 5.0f, false, 2.0f, 0.1f, 0.0f, m_hpgl, m_dmpl, &cancel,
                          OnProgress, &watch, nullptr, &error));
@@ -392,7 +392,7 @@ TEST_F(PlotterTest, CancelMidJobLiftsThePenAndEndsTheJob)
     EXPECT_EQ(sent.substr(sent.size() - 10), "PU;PU;PG;\n") << "pen lift and end sequence";
     const auto blocksSent = Split(sent, "PG;").size() - 1;
     EXPECT_GE(blocksSent, 3u);
-    EXPECT_LE(blocksSent, 6u);
+    EXPECT_LE(blocksSent, 8u);
 }
 
 TEST_F(PlotterTest, PauseHoldsTheOutputUntilContinue)

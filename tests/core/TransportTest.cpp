@@ -7,12 +7,15 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -23,6 +26,7 @@
 #include "plotlib/CupsTransport.h"
 #include "plotlib/FileTransport.h"
 #include "plotlib/FolderTransport.h"
+#include "plotlib/PosixIo.h"
 #include "plotlib/SerialTransport.h"
 #include "plotlib/TcpTransport.h"
 
@@ -138,6 +142,52 @@ TEST(TcpTransport, DroppedConnectionFailsTheJob)
     EXPECT_FALSE(s);
     EXPECT_NE(s.message().find("127.0.0.1:" + std::to_string(plotter.Port())), std::string::npos)
         << s.message();
+}
+
+// A plotter that reads the first kilobyte of a job and then drops the
+// connection has not plotted it, even though the kernel took every byte.
+TEST(TcpTransport, APlotterThatResetsAfterTakingPartOfTheJobFailsIt)
+{
+    CLoopbackPlotter plotter(CLoopbackPlotter::Mode::DropAfter, 1024);
+    plotter.SetResetDelay(300ms);
+    CTcpTransport tcp(plotter.Target());
+    Status s = WriteJob(tcp, Pattern(3500));
+    EXPECT_FALSE(s);
+    EXPECT_EQ(s.kind(), StatusKind::DeviceError);
+    EXPECT_NE(s.message().find("dropped the connection"), std::string::npos) << s.message();
+}
+
+// The end of a job is confirmed by the plotter closing its side after ours;
+// what it says meanwhile is read and dropped. One that keeps the connection
+// open has the job (it took every byte) but did not confirm it.
+TEST(TcpTransport, TheEndOfAJobIsThePlottersCloseOrUnconfirmedAfterTheTimeout)
+{
+    const std::string job = Pattern(100000);
+    {
+        CLoopbackPlotter plotter;
+        plotter.SetReply(std::string(2000, '@') + "\r\n");
+        CTcpTransport tcp(plotter.Target());
+        tcp.SetStallTimeoutMs(5000);
+        const auto start = Clock::now();
+        ASSERT_TRUE(WriteJob(tcp, job));
+        EXPECT_LT(Clock::now() - start, 3s);
+        EXPECT_TRUE(tcp.DeviceConfirmed());
+        EXPECT_EQ(tcp.BytesTaken(), job.size());
+        ASSERT_TRUE(plotter.WaitForJobs(1, 10s));
+        EXPECT_TRUE(plotter.Jobs()[0] == job);
+    }
+    {
+        CLoopbackPlotter plotter(CLoopbackPlotter::Mode::KeepOpen);
+        CTcpTransport tcp(plotter.Target());
+        tcp.SetStallTimeoutMs(300);
+        const auto start = Clock::now();
+        Status s = WriteJob(tcp, job);
+        ASSERT_TRUE(s) << s.message();
+        EXPECT_GE(Clock::now() - start, 300ms);
+        EXPECT_FALSE(tcp.DeviceConfirmed());
+        ASSERT_TRUE(plotter.WaitForJobs(1, 10s));
+        EXPECT_TRUE(plotter.Jobs()[0] == job);
+    }
 }
 
 TEST(SerialTransport, HonoursXonXoffFromThePlotter)
@@ -275,6 +325,20 @@ TEST(FileTransport, PlainFileCollectsJobsAndKeepsThemOnAbort)
     EXPECT_FALSE(file.IsLive());
 }
 
+TEST(FolderTransport, AFolderThatCannotBeCreatedSaysWhy)
+{
+    // sysfs refuses new folders (permission, or a read-only file system),
+    // even to root.
+    const std::string folder = "/sys/plotvane-test-" + std::to_string(::getpid()) + "/plots";
+    if (::mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0755) == 0 || errno == ENOENT)
+        GTEST_SKIP() << "no sysfs that refuses folders here";
+    const int refused = errno;
+    CFolderTransport out(folder);
+    Status s = out.Open("job");
+    EXPECT_FALSE(s);
+    EXPECT_EQ(s.message(), "cannot use folder " + folder + ": " + ErrnoText(refused));
+}
+
 TEST(FolderTransport, NumbersJobsAndLeavesNothingForAnAbortedOne)
 {
     TempDir dir;
@@ -345,6 +409,50 @@ TEST(CupsTransport, RawJobReachesThePlotterBehindTheQueue)
     EXPECT_GT(cups.JobId(), 0);
     ASSERT_TRUE(plotter.WaitForJobs(1, 60s)) << "CUPS did not deliver the job";
     EXPECT_TRUE(plotter.Jobs()[0] == job) << "raw job changed on its way";
+}
+
+// A scheduler that takes the connection and never answers: the job fails
+// after the device's timeout, saying so, and a cancel ends the wait at once.
+// The stand-in is a loopback listener that accepts and never answers;
+// libcups in the thread that runs the transport is pointed at it.
+TEST(CupsTransport, ASchedulerThatNeverAnswersTimesOutAndCancelEndsTheWait)
+{
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "cancel" : "timeout");
+        auto silent = std::make_unique<CLoopbackPlotter>(CLoopbackPlotter::Mode::Stall);
+        const std::string server = silent->Target();
+        std::atomic<bool> cancelFlag{false};
+        std::atomic<bool> done{false};
+        Status s;
+        std::thread run([&] {
+            cupsSetServer(server.c_str());
+            CCupsTransport cups("plotter");
+            cups.SetStallTimeoutMs(cancel ? 60000 : 400);
+            cups.SetCancelFlag(&cancelFlag);
+            s = cups.Open("job");
+            cupsSetServer(nullptr);
+            done = true;
+        });
+        const auto start = Clock::now();
+        if (cancel) {
+            std::this_thread::sleep_for(300ms);
+            cancelFlag = true;
+        }
+        while (!done && Clock::now() - start < 10s)
+            std::this_thread::sleep_for(10ms);
+        EXPECT_TRUE(done.load()) << "the transport still waits for the scheduler";
+        silent.reset();  // its close ends a wait that nothing else would
+        run.join();
+        // libcups adds a wait of its own of up to a second.
+        EXPECT_LT(Clock::now() - start, 5s);
+        EXPECT_FALSE(s);
+        if (cancel) {
+            EXPECT_TRUE(s.cancelled()) << s.message();
+        } else {
+            EXPECT_EQ(s.kind(), StatusKind::DeviceError);
+            EXPECT_EQ(s.message().rfind("CUPS server did not answer", 0), 0u) << s.message();
+        }
+    }
 }
 
 TEST(CupsTransport, MissingQueueIsNamed)

@@ -8,6 +8,7 @@
 #include <wx/textctrl.h>
 
 #include "GuiTestSupport.h"
+#include "TempDir.h"
 #include "app/IniSettings.h"
 #include "app/gui/PlotvaneApp.h"
 #include "mainframe/CommandIds.h"
@@ -21,13 +22,23 @@ protected:
     void SetUp() override
     {
         PlotvaneApp& app = wxGetApp();
+        // Auto plot is switched on here: its timer plots (and deletes) what
+        // the plot folder holds, so that is an empty folder of the test's
+        // own, not the program's folder.
+        m_savedPlotPath = app.m_plotPath;
+        app.m_plotPath = wxString::FromUTF8(m_plotFolder.Path());
         app.m_autoPlot = false;
         app.m_autoDeleteFile = false;
         app.m_markSpace = 5.0f;
         app.m_frontSpace = 0.0f;
         m_form = CreateMainForm();
     }
-    void TearDown() override { DestroyMainForm(m_form); }
+    void TearDown() override
+    {
+        wxGetApp().m_autoPlot = false;
+        DestroyMainForm(m_form);
+        wxGetApp().m_plotPath = m_savedPlotPath;
+    }
 
     wxCheckBox* Box(int id) { return wxDynamicCast(m_form->FindWindow(id), wxCheckBox); }
 
@@ -57,6 +68,8 @@ protected:
         return wxDynamicCast(m_form->FindWindow(id), wxTextCtrl)->GetValue();
     }
 
+    TempDir m_plotFolder;
+    wxString m_savedPlotPath;
     MainForm* m_form = nullptr;
 };
 

@@ -294,6 +294,37 @@ TEST_F(PlotJobTest, CancelAnsweredYesStopsTheJobAndKeepsTheRestQueued)
     EXPECT_EQ(PauseLabel(), _("Pause"));
 }
 
+// Cancel on a slow plotter (a cutter at work, its own small buffer): the
+// answer Yes stops the device within a bound, not seconds later when the
+// kernel's buffers run dry, and the job ends on a pen lift.
+TEST_F(PlotJobTest, CancelOnASlowPlotterStopsItWithinTheBoundAndEndsOnAPenLift)
+{
+    CLoopbackPlotter plotter;
+    plotter.SetReceiveBuffer(16 * 1024);
+    plotter.SetReadRate(200 * 1000);
+    UseDevice(plotter.Target());
+    WriteMarkerFile(Path("big.plt"), 3000);
+    Open();
+    Queue({"big.plt"}, {1});
+
+    SendCommand(m_form, cmd::Print);
+    ASSERT_TRUE(PumpUntil([&] { return plotter.BytesReceived() >= 60 * 1000; }, 30000));
+    wxTEST_DIALOG(SendCommand(m_form, cmd::Cancel),
+                  wxExpectModal<wxMessageDialog>(wxYES).Describe("cancel question, Yes"));
+    const size_t atCancel = plotter.BytesReceived();
+    ASSERT_TRUE(WaitForRunEnd());
+    ASSERT_TRUE(plotter.WaitForJobs(1, std::chrono::seconds(20)));
+
+    const std::string sent = plotter.Jobs()[0];
+    EXPECT_LE(sent.size() - atCancel,
+              std::max<size_t>(64 * 1024, static_cast<size_t>(plotter.DeviceBuffer())))
+        << "bytes after Cancel";
+    const std::string tail = ";PU;PU;PG;\n";  // the cut command ended, pen up, end sequence
+    ASSERT_GT(sent.size(), tail.size());
+    EXPECT_EQ(sent.substr(sent.size() - tail.size()), tail);
+    EXPECT_TRUE(fs::exists(Path("big.plt"))) << "a cancelled job keeps its file";
+}
+
 // A close that cannot be refused (the session ends) cancels the run and
 // waits for the plot thread, which at that moment wants the window to
 // remove the job's row: it must give up instead of waiting for a window

@@ -2,8 +2,10 @@
 // [--mirror]: plots files on a device of the device list (the current one
 // unless --device names another; the choice is not saved), with the mark
 // space, front space and half-cut lengths of Setting.ini. On a terminal a
-// progress bar follows the job; Ctrl+C cancels cleanly (pen up, end
-// sequence) instead of cutting the device off mid-command.
+// progress bar follows what the device has taken; Ctrl+C cancels cleanly
+// (the command in progress completed, pen up, end sequence, the rest of the
+// queue dropped) instead of cutting the device off mid-command. A device
+// that took the job but did not confirm its end gets a note.
 #include <unistd.h>
 
 #include <atomic>
@@ -99,17 +101,30 @@ int RunPlot(const CliArgs& args, std::ostream& out, std::ostream& err)
                 control.progress = DrawBar;
                 control.context = &bar;
             }
-            std::string error;
-            const bool ok = CPlotRun::Plot(device, job, spacing, HpglCommandSet(),
-                                           AlternateCommandSet(), control, &error);
+            PlotReceipt receipt;
+            const Status s = CPlotRun::Plot(device, job, spacing, HpglCommandSet(),
+                                            AlternateCommandSet(), control, &receipt);
             if (terminal)
                 std::printf("\n");
-            if (!ok) {
+            if (s.cancelled()) {
                 ++failures;
+                CliFail(err, file + ": cancelled at " +
+                                 std::to_string(static_cast<int>(receipt.jobFraction * 100.0)) +
+                                 "% (" + std::to_string(receipt.bytesTaken) +
+                                 " bytes taken by the device)");
+                break;
+            }
+            if (!s) {
+                ++failures;
+                const std::string& error = s.message();
                 CliFail(err, error.find(file) != std::string::npos ? error : file + ": " + error);
                 break;  // the copies left of a failed file are skipped
             }
             out << "plotted " << file << " on " << device.name << "\n";
+            if (!receipt.deviceConfirmed)
+                err << "plotvane-cli: note: " << device.name
+                    << " took the whole job but did not confirm its end (it kept the connection "
+                       "open)\n";
         }
     }
     std::signal(SIGINT, previous);

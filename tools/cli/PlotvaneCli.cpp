@@ -1,6 +1,7 @@
 // plotvane-cli: the plot spooler's core operations from a shell, for
 // scripts and tests. The commands are in the table of CliCommand.h, one
 // source file each.
+#include <csignal>
 #include <iostream>
 
 #include "CliCommand.h"
@@ -26,6 +27,9 @@ int main(int argc, char** argv)
     // DXF files are read with the layer map and slot sizes of Setting.ini,
     // as in the program.
     SetDxfOptionsSource(ReadDxfReadOptions);
+    // A reader that goes away (a FIFO device, a pipe on standard output) is
+    // a write error with a message, not a silent death by SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     if (argc < 2) {
         std::cerr << "usage: plotvane-cli COMMAND [ARGS...] (try 'plotvane-cli help')\n";
         return kCliUsage;
