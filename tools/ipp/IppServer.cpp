@@ -305,6 +305,21 @@ DeliveryResult PlotvaneIppDeliverReceived(pappl_job_t* job)
         return later;
     }
     const JobDocument doc = DocumentOf(job);
+    if (doc.spoolPath.empty() && !app.tracker->Known(doc.printer, doc.jobId)) {
+        DeliveryResult result;
+        if (papplJobGetState(job) == IPP_JSTATE_ABORTED) {
+            // PAPPL ended the job before this answer without handing it to
+            // us: it had no way to print the document's format.
+            result.kind = DeliveryResult::Kind::NotPlot;
+            result.message = (doc.documentName.empty() ? std::string("the document") : doc.documentName) +
+                             " is not a plot file (HP-GL, DM/PL or DXF)";
+        } else {
+            result.kind = DeliveryResult::Kind::Delivered;  // nothing to add to the answer
+        }
+        return result;
+    }
+    // The job's thread may have delivered (or refused) it already and the
+    // spool file may be gone: the tracker then gives its first result.
     const DeliveryResult result = app.tracker->Deliver(doc);
     if (result.kind == DeliveryResult::Kind::Delivered) {
         std::lock_guard<std::mutex> lock(app.mutex);
@@ -442,6 +457,11 @@ pappl_system_t* PlotvaneIppCreateSystem(int numOptions, cups_option_t* options, 
     papplSystemAddMIMEFilter(system, CPlotDocumentCheck::kDmplMime, CPlotDocumentCheck::kHpglMime, FilterJob, nullptr);
     papplSystemAddMIMEFilter(system, CPlotDocumentCheck::kDxfMime, CPlotDocumentCheck::kHpglMime, FilterJob, nullptr);
     papplSystemAddMIMEFilter(system, kCupsRawMime, CPlotDocumentCheck::kHpglMime, FilterJob, nullptr);
+    // Documents the sniffer did not recognise: the job is refused through
+    // the tracker (which remembers why), not aborted by PAPPL before the
+    // station's answer could say why.
+    papplSystemAddMIMEFilter(system, "application/octet-stream", CPlotDocumentCheck::kHpglMime, FilterJob,
+                             nullptr);
     papplDeviceAddScheme("plotfolder", PAPPL_DEVTYPE_CUSTOM_LOCAL, nullptr, DeviceOpen, DeviceClose, DeviceRead,
                          DeviceWrite, DeviceStatus, nullptr);
 

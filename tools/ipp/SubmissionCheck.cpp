@@ -74,8 +74,7 @@ extern "C" ipp_t* papplClientRespondIPP(pappl_client_t* client, ipp_status_t sta
     pappl_job_t* job = t_receiving;
     t_receiving = nullptr;
     const ipp_op_t op = papplClientGetOperation(client);
-    if (job && status == IPP_STATUS_OK && (op == IPP_OP_PRINT_JOB || op == IPP_OP_SEND_DOCUMENT) &&
-        papplJobGetFilename(job)) {
+    if (job && status == IPP_STATUS_OK && (op == IPP_OP_PRINT_JOB || op == IPP_OP_SEND_DOCUMENT)) {
         const DeliveryResult result = PlotvaneIppDeliverReceived(job);
         switch (result.kind) {
         case DeliveryResult::Kind::Delivered: break;
